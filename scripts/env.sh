@@ -1,0 +1,103 @@
+# Sourced by the test and demo scripts: the run-time environment of the Windows programs.
+#   start_env <build dir>  - private Wine prefix (created once), Xvfb when there is no
+#                            display, a private PulseAudio with named devices
+#   stop_env               - ends every process start_env started (also run on exit)
+# After start_env: WINE (the loader to use), WINEPREFIX, DISPLAY, PULSE_SERVER and USB_CAPTURE (the raw 22050 Hz
+# mono s16le stream played on "USB Audio Device") are exported.
+
+ENV_PIDS=()
+
+stop_env() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+    local pid
+    for pid in "${ENV_PIDS[@]}"; do
+        kill "$pid" >/dev/null 2>&1 || true
+    done
+    if [ -n "${PULSE_DIR:-}" ] && [ -f "$PULSE_DIR/pid" ]; then
+        kill "$(cat "$PULSE_DIR/pid")" >/dev/null 2>&1 || true
+    fi
+    ENV_PIDS=()
+}
+
+start_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return
+    fi
+    local n
+    for n in $(seq 90 150); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        ENV_PIDS+=($!)
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && return
+            sleep 0.1
+        done
+    done
+    echo "env: could not start Xvfb" >&2
+    return 1
+}
+
+start_pulse() {
+    local envdir=$1
+    PULSE_DIR="$envdir/pulse"
+    rm -rf "$PULSE_DIR"
+    mkdir -p "$PULSE_DIR/runtime"
+    chmod 700 "$PULSE_DIR/runtime"
+    local socket="$PULSE_DIR/native"
+    export USB_CAPTURE="$envdir/usb-capture.raw"
+    : > "$USB_CAPTURE"
+    cat > "$PULSE_DIR/default.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$socket
+load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
+load-module module-pipe-sink sink_name=usb_out file=$PULSE_DIR/usb.fifo format=s16le rate=22050 channels=1 use_system_clock_for_timing=yes sink_properties=device.description="USB\ Audio\ Device"
+load-module module-null-source source_name=line_in description=Line\ In
+load-module module-null-source source_name=usb_in description=USB\ Audio\ Device
+set-default-sink speakers
+set-default-source line_in
+PA
+    XDG_RUNTIME_DIR="$PULSE_DIR/runtime" HOME="$PULSE_DIR" pulseaudio -n -F "$PULSE_DIR/default.pa" \
+        --exit-idle-time=-1 --daemonize=yes --use-pid-file=yes --system=false \
+        --log-target=file:"$PULSE_DIR/log" >/dev/null 2>&1
+    export PULSE_SERVER="unix:$socket"
+    local i
+    for i in $(seq 1 50); do
+        [ -p "$PULSE_DIR/usb.fifo" ] && break
+        sleep 0.1
+    done
+    cp "$PULSE_DIR/runtime/pulse/pid" "$PULSE_DIR/pid" 2>/dev/null || true
+    # The pipe sink writes into a FIFO; this reader keeps what was played.
+    cat "$PULSE_DIR/usb.fifo" >> "$USB_CAPTURE" &
+    ENV_PIDS+=($!)
+}
+
+start_wine_prefix() {
+    local build=$1
+    WINE=$(wine_loader)
+    export WINE
+    export WINEPREFIX="$build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/.usbphone-ready" ]; then
+        echo "env: creating the Wine prefix (once per build tree)"
+        "$WINE" wineboot --init >/dev/null 2>&1 || true
+        # Without this a crashing program sits in Wine's crash dialog forever under Xvfb.
+        "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.usbphone-ready"
+    fi
+}
+
+start_env() {
+    local build
+    build=$(cd "$1" && pwd)
+    trap stop_env EXIT
+    mkdir -p "$build/env"
+    start_display
+    start_pulse "$build/env"
+    start_wine_prefix "$build"
+}

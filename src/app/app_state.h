@@ -1,0 +1,44 @@
+// The program's single global record: plain variables with the lifetime of the process,
+// zero at start unless said otherwise. Only the main thread touches them (the handset
+// library's callbacks post their events to the main window), so there are no locks.
+#pragma once
+#include <windows.h>
+
+#include "skype/call_id_set.h"
+
+// What the LCD's text line shows: digits typed, or a caller's name.
+struct DialBuffer {
+    char text[1000]; // at most 999 characters and the terminating NUL
+    int length;
+};
+
+enum { kKeyToneCount = 12 };
+
+struct AppState {
+    char windowTitle[100];
+    HINSTANCE instance;
+    HWND ownWindow;
+    UINT discoverMessage;
+    UINT attachMessage;
+    HWND openAboutDialog;
+
+    int handsetStatus;        // 0: handset present; anything else: absent
+    HWND skypeApiWindow;      // null while Skype is not attached
+    int unansweredPings;
+    HWND skypeMainWindow;     // cache kept by FindSkypeMainWindow
+
+    int placedCallId;
+    int ringingCallId;
+    CallIdSet placedCalls;
+    CallIdSet activeCalls;
+    BYTE inCall;              // written only by SetInCallIndicator
+    int hookState;            // -1 until the first hook event is acted on
+
+    DialBuffer dialBuffer;
+    UINT keyToneTable[kKeyToneCount];
+};
+
+extern AppState g_app;
+
+// Puts every field back to its start value (tests reset the whole state in one statement).
+void ResetAppState();

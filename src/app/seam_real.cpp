@@ -1,0 +1,63 @@
+// Real bodies of the platform seam.
+#include "app/seam.h"
+
+void SeamKeybdEvent(BYTE virtualKey, DWORD flags)
+{
+    keybd_event(virtualKey, 0, flags, 0);
+}
+
+void SeamPause(DWORD milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+UINT SeamWinExec(const char* commandLine, UINT show)
+{
+    return WinExec(commandLine, show);
+}
+
+int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)
+{
+    return MessageBoxA(owner, text, caption, type);
+}
+
+BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
+{
+    return Shell_NotifyIconA(message, data);
+}
+
+MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
+                         DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
+{
+    return waveOutOpen(out, device, format, callback, instance, flags);
+}
+
+MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size)
+{
+    return waveOutPrepareHeader(out, header, size);
+}
+
+MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT size)
+{
+    return waveOutWrite(out, header, size);
+}
+
+MMRESULT SeamWaveOutRestart(HWAVEOUT out)
+{
+    return waveOutRestart(out);
+}
+
+MMRESULT SeamWaveOutReset(HWAVEOUT out)
+{
+    return waveOutReset(out);
+}
+
+MMRESULT SeamWaveOutUnprepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size)
+{
+    return waveOutUnprepareHeader(out, header, size);
+}
+
+MMRESULT SeamWaveOutClose(HWAVEOUT out)
+{
+    return waveOutClose(out);
+}
