@@ -28,6 +28,12 @@ size_t EventLog::Size() const
     return events_.size();
 }
 
+EventLog& SharedLog()
+{
+    static EventLog log;
+    return log;
+}
+
 std::string Format(const char* format, ...)
 {
     char buffer[4096];

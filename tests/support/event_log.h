@@ -16,5 +16,9 @@ private:
     std::vector<std::string> events_;
 };
 
+// The one log that every recorder of a test program appends to (seam fakes, fake Skype
+// windows, ...), so that the order across parties is kept.
+EventLog& SharedLog();
+
 // printf-style formatting into a std::string, for building log entries.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
