@@ -1,38 +1,49 @@
-// Process entry of usbphone.exe.
+// Process entry of usbphone.exe: start-up, the message loop and shutdown.
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/main_window.h"
+#include "handset/handset_api.h"
+#include "handset/handset_display.h"
+#include "handset/handset_keys.h"
 #include "res/resource.h"
 
-// Window class name: the single-instance test of every copy of the program looks for it.
-static const char kWindowClass[] = "TavrixWindowClass20041118";
-
-static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     LoadStringA(instance, IDS_APP_TITLE, g_app.windowTitle, sizeof g_app.windowTitle);
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExA(&windowClass);
-    g_app.ownWindow = CreateWindowExA(0, kWindowClass, g_app.windowTitle, WS_OVERLAPPEDWINDOW,
-                                      100, 100, 100, 60, nullptr, nullptr, instance, nullptr);
-    if (!g_app.ownWindow)
+    if (FindRunningInstance())
         return 0;
+
+    LoadHandsetLibrary("KVLIB.DLL");
+    // Without the library, or without an entry point the program calls, it runs as with
+    // the handset unplugged and never calls into the library.
+    bool handsetUsable = HandsetLibraryUsable();
+    if (!handsetUsable)
+        g_app.handsetStatus = -1;
+
+    RegisterMainWindowClass(instance);
+    if (!CreateMainWindow(instance, showCommand))
+        return 0;
+
+    if (handsetUsable) {
+        g_app.handsetStatus = g_handsetApi.USBPhone_Open(g_app.ownWindow);
+        (void)g_handsetApi.USBPhone_Bind(HandsetKeyCallback, HandsetPlugCallback);
+        ShowStartupDisplay();
+    }
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
+
+    if (handsetUsable) {
+        ClearHandsetDisplay();
+        (void)g_handsetApi.USBPhone_Close();
+    }
+    FreeHandsetLibrary();
     return int(message.wParam);
 }

@@ -8,6 +8,7 @@ public:
     void Remove(int id) { ids_.erase(id); }
     bool Contains(int id) const { return ids_.count(id) != 0; }
     bool IsEmpty() const { return ids_.empty(); }
+    size_t Count() const { return ids_.size(); }
     void Clear() { ids_.clear(); }
     // The highest id, or 0 when empty.
     int Highest() const { return ids_.empty() ? 0 : *ids_.rbegin(); }

@@ -30,8 +30,9 @@ size_t EventLog::Size() const
 
 EventLog& SharedLog()
 {
-    static EventLog log;
-    return log;
+    // Never destroyed: recorders may still append while global objects are torn down.
+    static EventLog* log = new EventLog;
+    return *log;
 }
 
 std::string Format(const char* format, ...)

@@ -1,0 +1,156 @@
+// The hidden main window: class, creation, the registry value read at start, and the
+// window procedure's dispatch.
+#include "app/main_window.h"
+
+#include "app/about_dialog.h"
+#include "app/app_state.h"
+#include "app/seam.h"
+#include "app/status.h"
+#include "app/tray_icon.h"
+#include "handset/handset_display.h"
+#include "handset/handset_keys.h"
+#include "res/resource.h"
+#include "skype/skype_link.h"
+
+// Other copies of the program look for this class (with the title) to stay single.
+const char kMainWindowClass[] = "TavrixWindowClass20041118";
+
+namespace {
+const UINT kKeepAliveTimer = 1001;
+const UINT kKeepAlivePeriodMs = 2000;
+
+// Registered by the shell when it (re)starts; the icon must then be added again.
+UINT g_taskbarCreatedMessage;
+
+void ConfirmClose()
+{
+    if (SeamMessageBox(nullptr, "Are you sure to close USB Phone Driver", "USB Phone Driver",
+                       MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+        DestroyWindow(g_app.ownWindow);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDM_ABOUT:
+        ShowAboutDialog();
+        return 0;
+    case IDM_CLOSE:
+        ConfirmClose();
+        return 0;
+    default:
+        return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+    }
+}
+} // namespace
+
+bool FindRunningInstance()
+{
+    return FindWindowExA(nullptr, nullptr, kMainWindowClass, g_app.windowTitle) != nullptr;
+}
+
+void RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    windowClass.lpszClassName = kMainWindowClass;
+    windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP_SMALL));
+    (void)RegisterClassExA(&windowClass); // a failure shows as the window creation failing
+}
+
+int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never shown*/)
+{
+    // Message names fixed by Skype's desktop API.
+    g_app.attachMessage = RegisterWindowMessageA("SkypeControlAPIAttach");
+    g_app.discoverMessage = RegisterWindowMessageA("SkypeControlAPIDiscover");
+    g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    g_app.instance = instance;
+
+    // An ordinary top-level window, not message-only: broadcasts and the single-instance
+    // search only reach top-level windows.
+    HWND window = CreateWindowExA(0, kMainWindowClass, g_app.windowTitle, WS_OVERLAPPEDWINDOW,
+                                  100, 100, 100, 60, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return 0;
+    g_app.ownWindow = window;
+
+    g_trayIcon.SetOwner(instance, window, IDM_ABOUT);
+    g_trayIcon.LoadPopupMenu(IDM_TRAY);
+    g_trayIcon.AddIcon(g_app.handsetStatus != 0 ? IDI_STATUS_NOPHONE : IDI_STATUS_NOSKYPE,
+                       "Tavrix");
+    RefreshStatus();
+
+    std::string skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
+    if (!skypePath.empty())
+        (void)SeamWinExec(skypePath.c_str(), SW_SHOWNORMAL);
+
+    SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
+    SendDiscoverBroadcast();
+    return 1;
+}
+
+std::string ReadSkypeRegistryValue(const char* valueName, const char* subKey)
+{
+    std::string keyName = std::string("SOFTWARE\\") + "Skype\\" + subKey;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    // Size first, so that a path of any length is read in full. A value that changed between
+    // the two reads counts as missing.
+    std::string value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+        size > 0) {
+        std::string buffer(size + 1, '\0');
+        DWORD readSize = size;
+        if (RegQueryValueExA(key, valueName, nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&buffer[0]), &readSize) == ERROR_SUCCESS &&
+            readSize <= size)
+            value.assign(buffer.c_str()); // up to the first NUL, which we added ourselves
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        KillTimer(g_app.ownWindow, kKeepAliveTimer);
+        PostQuitMessage(0);
+        return 0;
+    case WM_COPYDATA:
+        return OnSkypeCopyData(wParam, lParam);
+    case WM_COMMAND:
+        return OnCommand(window, wParam, lParam);
+    case WM_TIMER:
+        OnKeepAliveTick();
+        return 0;
+    case kTrayCallbackMessage:
+        (void)g_trayIcon.OnNotify(window, wParam, lParam);
+        return 0;
+    case WM_APP_HANDSET_KEY:
+        OnHandsetKey(int(wParam));
+        return 0;
+    case WM_APP_HANDSET_PLUG:
+        OnHandsetPlug(int(wParam), int(lParam));
+        return 0;
+    default:
+        break;
+    }
+    // Run-time ids last.
+    if (message == g_app.attachMessage && message != 0)
+        return OnAttachMessage(wParam, lParam);
+    if (message == g_taskbarCreatedMessage && message != 0) {
+        RestoreTrayIcon();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

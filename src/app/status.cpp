@@ -1,0 +1,44 @@
+// The three-state status shown by the icon and the LCD.
+#include "app/status.h"
+
+#include "app/app_state.h"
+#include "app/tray_icon.h"
+#include "handset/handset_display.h"
+#include "res/resource.h"
+#include "skype/audio_devices.h"
+
+namespace {
+const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";
+const char kTipAttached[] = "USB Device Driver (Skype Feature-Enabled)";
+const char kTipNoSkype[] = "USB Device Driver (Please Launch Skype)";
+} // namespace
+
+StatusPicture CurrentStatusPicture()
+{
+    if (g_app.handsetStatus != 0)
+        return {IDI_STATUS_NOPHONE, kTipNoHandset};
+    if (g_app.skypeApiWindow)
+        return {IDI_STATUS_ENABLED, kTipAttached};
+    return {IDI_STATUS_NOSKYPE, kTipNoSkype};
+}
+
+void RefreshStatus()
+{
+    StatusPicture picture = CurrentStatusPicture();
+    if (g_app.handsetStatus != 0) {
+        g_trayIcon.ModifyIcon(picture.iconId, picture.tooltip);
+    } else if (g_app.skypeApiWindow) {
+        SetSkypeIndicator(1);
+        g_trayIcon.ModifyIcon(picture.iconId, picture.tooltip);
+        SelectSkypeAudioDevices();
+    } else {
+        SetSkypeIndicator(0);
+        g_trayIcon.ModifyIcon(picture.iconId, picture.tooltip);
+    }
+}
+
+void RestoreTrayIcon()
+{
+    StatusPicture picture = CurrentStatusPicture();
+    g_trayIcon.AddIcon(picture.iconId, picture.tooltip);
+}

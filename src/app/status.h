@@ -1,0 +1,20 @@
+// The three-state status: handset absent; handset present and Skype attached; handset
+// present and Skype not attached.
+#pragma once
+#include <windows.h>
+
+struct StatusPicture {
+    UINT iconId;
+    const char* tooltip;
+};
+
+// The picture and tooltip for the current state, without side effects.
+StatusPicture CurrentStatusPicture();
+
+// Shows the current state: the LCD's Skype indicator, the icon, and, when attached with the
+// handset present, Skype's audio devices. Repeats every step on every call.
+void RefreshStatus();
+
+// The shell lost the icon (Explorer restarted): adds it again with the current picture,
+// without touching the LCD or Skype.
+void RestoreTrayIcon();

@@ -1,0 +1,121 @@
+// The notification-area icon, its icon cache and its mouse handling.
+#include "app/tray_icon.h"
+
+#include <cstring>
+
+#include "app/seam.h"
+
+#if !defined(_WIN64)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first, 88-byte form of the shell record");
+#endif
+
+TrayIcon g_trayIcon;
+
+namespace {
+void FillRecord(NOTIFYICONDATAA* data, HWND owner, UINT flags)
+{
+    memset(data, 0, sizeof *data);
+    data->cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data->hWnd = owner;
+    data->uID = kTrayIconId;
+    data->uFlags = flags;
+}
+
+void CopyTooltip(NOTIFYICONDATAA* data, const char* tooltip)
+{
+    // The shell record holds 63 characters and the NUL; longer tooltips are cut.
+    lstrcpynA(data->szTip, tooltip, 64);
+}
+} // namespace
+
+TrayIcon::TrayIcon()
+{
+    iconCount = 0;
+}
+
+TrayIcon::~TrayIcon()
+{
+    DeleteIcon();
+}
+
+void TrayIcon::SetOwner(HINSTANCE newInstance, HWND newOwner, int newCommand)
+{
+    instance = newInstance;
+    ownerWindow = newOwner;
+    command = newCommand;
+}
+
+HMENU TrayIcon::LoadPopupMenu(UINT menuId)
+{
+    popupMenu = LoadMenuA(instance, MAKEINTRESOURCEA(menuId));
+    return popupMenu;
+}
+
+HICON TrayIcon::LookupIcon(UINT iconId)
+{
+    for (int i = 0; i < iconCount; ++i)
+        if (iconIds[i] == iconId)
+            return iconHandles[i];
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    if (!icon)
+        return nullptr;
+    if (iconCount < kIconCacheSize) {
+        iconHandles[iconCount] = icon;
+        iconIds[iconCount] = iconId;
+        ++iconCount;
+    }
+    return icon;
+}
+
+int TrayIcon::AddIcon(UINT iconId, const char* tooltip)
+{
+    NOTIFYICONDATAA data;
+    FillRecord(&data, ownerWindow, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = LookupIcon(iconId); // added even without a picture
+    CopyTooltip(&data, tooltip);
+    (void)SeamShellNotifyIcon(NIM_ADD, &data);
+    return 1;
+}
+
+void TrayIcon::ModifyIcon(UINT iconId, const char* tooltip)
+{
+    HICON icon = LookupIcon(iconId);
+    if (!icon)
+        return; // keeps the previous picture and tooltip
+    NOTIFYICONDATAA data;
+    FillRecord(&data, ownerWindow, tooltip ? NIF_ICON | NIF_TIP : NIF_ICON);
+    data.hIcon = icon;
+    if (tooltip)
+        CopyTooltip(&data, tooltip);
+    (void)SeamShellNotifyIcon(NIM_MODIFY, &data);
+}
+
+BOOL TrayIcon::DeleteIcon()
+{
+    NOTIFYICONDATAA data;
+    FillRecord(&data, ownerWindow, 0);
+    return SeamShellNotifyIcon(NIM_DELETE, &data);
+}
+
+int TrayIcon::OnNotify(HWND, WPARAM, LPARAM lParam)
+{
+    if (lParam == WM_LBUTTONDBLCLK) {
+        PostMessageA(ownerWindow, WM_COMMAND, command, 0);
+    } else if (lParam == WM_RBUTTONUP) {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        TPMPARAMS params;
+        params.cbSize = sizeof params;
+        SetRect(&params.rcExclude, cursor.x, cursor.y, cursor.x + 1, cursor.y + 1);
+        HMENU menu = GetSubMenu(popupMenu, 0);
+        // A menu of a window that is not in the foreground does not close when the user
+        // clicks elsewhere; the documented remedy is the foreground window before and a
+        // WM_NULL after.
+        SetForegroundWindow(ownerWindow);
+        TrackPopupMenuEx(menu, TPM_RIGHTALIGN | TPM_VERTICAL, cursor.x, cursor.y, ownerWindow,
+                         &params);
+        PostMessageA(ownerWindow, WM_NULL, 0, 0);
+    }
+    return 1;
+}

@@ -1,0 +1,218 @@
+// Handset key handling. Runs on the main thread; a Skype notification may be handled inside
+// any of the sends below, so command buffers live on the stack and shared fields (in-call
+// flag, call ids, DialBuffer) are read where they are used.
+#include "handset/handset_keys.h"
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/seam.h"
+#include "audio/tones.h"
+#include "handset/handset_display.h"
+#include "skype/call_tracking.h"
+#include "skype/skype_link.h"
+#include "skype/skype_window.h"
+
+namespace {
+const UINT kNavigationTone = 147;
+const DWORD kPressReleasePauseMs = 10;
+const int kDialBufferCapacity = 999;
+
+void AppendToDialBuffer(char c)
+{
+    DialBuffer& buffer = g_app.dialBuffer;
+    if (buffer.length < kDialBufferCapacity) {
+        buffer.text[buffer.length++] = c;
+        buffer.text[buffer.length] = '\0';
+    }
+}
+
+void ClearDialBuffer()
+{
+    g_app.dialBuffer.length = 0;
+    g_app.dialBuffer.text[0] = '\0';
+}
+
+// NO and hook on: Skype's number field emptied, its main window asked to close.
+void ResetSkype()
+{
+    (void)ClearSkypeEditBox();
+    HWND mainWindow = FindSkypeMainWindow();
+    if (mainWindow)
+        PostMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void DialKey(char c)
+{
+    SendSkypeCommand("FOCUS");
+    const char name[2] = {c, '\0'};
+    PressSkypeButton(name);
+    AppendToDialBuffer(c);
+    ShowDialBuffer();
+}
+
+void Keystroke(BYTE virtualKey, bool shifted)
+{
+    if (shifted)
+        SeamKeybdEvent(VK_LSHIFT, 0);
+    SeamKeybdEvent(virtualKey, 0);
+    SeamPause(kPressReleasePauseMs);
+    SeamKeybdEvent(virtualKey, KEYEVENTF_KEYUP);
+    if (shifted)
+        SeamKeybdEvent(VK_LSHIFT, KEYEVENTF_KEYUP);
+}
+} // namespace
+
+void OnHandsetKey(int key)
+{
+    if (g_app.handsetStatus != 0)
+        return;
+    if (g_app.skypeApiWindow)
+        DispatchSkypeKey(key);
+    else
+        EmulateKey(key);
+}
+
+void PressSkypeButton(const char* name)
+{
+    char command[100];
+    snprintf(command, sizeof command, "BTN_PRESSED %s", name);
+    SendSkypeCommand(command);
+    SeamPause(kPressReleasePauseMs);
+    snprintf(command, sizeof command, "BTN_RELEASED %s", name);
+    SendSkypeCommand(command);
+
+    char c = name[0];
+    if (!((c >= '0' && c <= '9') || c == '*' || c == '#'))
+        return;
+    if (g_app.inCall) {
+        snprintf(command, sizeof command, "SET CALL %d DTMF %c", DtmfCallId(), c);
+        SendSkypeCommand(command);
+        return;
+    }
+    PlayKeyToneByIndex(c == '*' ? 10 : c == '#' ? 11 : c - '0');
+}
+
+void SendHook(int on)
+{
+    SendSkypeCommand(on ? "HOOK ON" : "HOOK OFF");
+}
+
+void DispatchSkypeKey(int key)
+{
+    if (key >= 0 && key <= 9) {
+        DialKey(char('0' + key));
+        return;
+    }
+    switch (key) {
+    case kKeyStar:
+        DialKey('*');
+        break;
+    case kKeyHash:
+        DialKey('#');
+        break;
+    case kKeyNo:
+        PlayTone(kNavigationTone);
+        PressSkypeButton("NO");
+        ClearDialBuffer();
+        ShowDialBuffer();
+        ResetSkype();
+        break;
+    case kKeyUp:
+        PlayTone(kNavigationTone);
+        SendSkypeCommand("FOCUS");
+        (void)SelectSkypeSecondTab();
+        SendSkypeCommand("BTN_PRESSED CONTACTS");
+        PressSkypeButton("UP");
+        break;
+    case kKeyYes: {
+        PlayTone(kNavigationTone);
+        HWND mainWindow = FindSkypeMainWindow();
+        bool shown = mainWindow && !IsIconic(mainWindow) && IsWindowVisible(mainWindow);
+        SendSkypeCommand("FOCUS");
+        if (shown)
+            PressSkypeButton("YES");
+        if (g_app.ringingCallId > 0)
+            AnswerCall(g_app.ringingCallId);
+        break;
+    }
+    case kKeyDown:
+        PlayTone(kNavigationTone);
+        SendSkypeCommand("FOCUS");
+        (void)SelectSkypeSecondTab();
+        PressSkypeButton("DOWN");
+        break;
+    case kHookOn:
+        if (g_app.hookState == 1)
+            break;
+        g_app.hookState = 1;
+        SendHook(1);
+        ClearDialBuffer();
+        ShowDialBuffer();
+        ResetSkype();
+        break;
+    case kHookOff:
+        if (g_app.hookState == 0)
+            break;
+        g_app.hookState = 0;
+        SendSkypeCommand("FOCUS");
+        SendHook(0);
+        break;
+    default:
+        break; // no meaning while Skype is attached
+    }
+}
+
+void EmulateKey(int key)
+{
+    if (key >= 0 && key <= 9) {
+        Keystroke(BYTE('0' + key), false);
+        return;
+    }
+    switch (key) {
+    case kKeyStar:
+        Keystroke('8', true); // a star on a US keyboard layout
+        break;
+    case kKeyHash:
+        Keystroke('3', true); // a hash on a US keyboard layout
+        break;
+    case kKeyNo:
+        Keystroke(VK_ESCAPE, false);
+        break;
+    case kKeyUp:
+        Keystroke(VK_UP, false);
+        break;
+    case kKeyYes:
+        Keystroke(VK_RETURN, false);
+        break;
+    case kKeyDown:
+        Keystroke(VK_DOWN, false);
+        break;
+    case kHookOn:
+        if (g_app.hookState != 1) {
+            g_app.hookState = 1;
+            Keystroke(VK_ESCAPE, false);
+        }
+        break;
+    case kHookOff:
+        if (g_app.hookState != 0) {
+            g_app.hookState = 0;
+            Keystroke(VK_RETURN, false);
+        }
+        break;
+    default:
+        Keystroke(BYTE(key & 0xFF), false); // any other code: its low 8 bits as the key
+        break;
+    }
+}
+
+void __stdcall HandsetKeyCallback(int key)
+{
+    PostMessageA(g_app.ownWindow, WM_APP_HANDSET_KEY, WPARAM(key), 0);
+}
+
+void __stdcall HandsetPlugCallback(int connected, int reserved)
+{
+    PostMessageA(g_app.ownWindow, WM_APP_HANDSET_PLUG, WPARAM(connected), LPARAM(reserved));
+}

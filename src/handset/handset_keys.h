@@ -1,0 +1,21 @@
+// Handset keys: Skype commands while Skype is attached, keystrokes while it is not.
+#pragma once
+
+// Key codes the handset library reports.
+enum HandsetKey {
+    kKeyStar = 20, kKeyHash = 21, kKeyNo = 30, kKeyUp = 40, kKeyYes = 50, kKeyDown = 60,
+    kHookOn = 70,  // handset put down
+    kHookOff = 80, // handset lifted
+};
+
+// Routes one key, on the main thread: ignored while the handset is absent.
+void OnHandsetKey(int key);
+void DispatchSkypeKey(int key);
+void EmulateKey(int key);
+void PressSkypeButton(const char* name);
+void SendHook(int on);
+
+// The callbacks handed to the library. They run on the library's thread and only post the
+// event to the main window, where it is handled in order with everything else.
+void __stdcall HandsetKeyCallback(int key);
+void __stdcall HandsetPlugCallback(int connected, int reserved);

@@ -1,0 +1,21 @@
+// Skype's call notifications turned into handset behaviour.
+#pragma once
+
+// A notification beginning with "CALL " (any case): a status change "CALL <id> STATUS <word>"
+// or the reply carrying the caller's display name.
+void HandleCallNotification(const char* text);
+
+// Answers a ringing call: "SET CALL <id> STATUS INPROGRESS".
+void AnswerCall(int callId);
+
+// The call that DTMF digits go to: the placed call while it is in conversation, else the
+// highest call in conversation, else the placed call.
+int DtmfCallId();
+
+// The link to Skype was lost: whatever calls were tracked are gone with it (ringer stopped,
+// indicator off, sets emptied, display emptied). Does nothing when nothing was tracked.
+void ForgetCallsOfLostSkype();
+
+// The call id as "CALL %d" reads it: optional blanks and sign; 0 when unreadable or out of
+// range.
+int ParseCallId(const char* text);
