@@ -1,0 +1,12 @@
+// Recording fakes of the notification-area, process-launch and message-box seam.
+#pragma once
+#include <windows.h>
+
+// SharedLog() entries:
+//   "shell <NIM_ADD|NIM_MODIFY|NIM_DELETE> size=<cbSize> flags=<uFlags> id=<uID>
+//    cb=<uCallbackMessage> icon=<resource id of hIcon, 0 for none, ? if unknown> tip=<szTip>"
+//   "winexec <command line> show=<n>"
+//   "messagebox owner=<0|set> text=<text> caption=<caption> type=0x<hex>"
+
+// The answer the fake message box gives (IDOK by default).
+void SetMessageBoxAnswer(int answer);

@@ -1,0 +1,298 @@
+// Call tracking: Skype's CALL notifications against handset calls, commands and state.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "app/app_state.h"
+#include "app_fixture.h"
+#include "skype/call_tracking.h"
+
+namespace {
+const std::string kInCallOn[] = {LcdEntry(1, 1, 0, nullptr, 0), "light 1"};
+const std::string kInCallOff[] = {LcdEntry(1, 0, 0, nullptr, 0), "light 0"};
+const std::string kIdle = LcdEntry(4, 1, 6, "", 1);
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> out;
+    for (const auto& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+const std::vector<std::string> kOn(std::begin(kInCallOn), std::end(kInCallOn));
+const std::vector<std::string> kOff(std::begin(kInCallOff), std::end(kInCallOff));
+
+std::string SetsOf(int id)
+{
+    std::string where;
+    if (g_app.placedCalls.Contains(id))
+        where += "P";
+    if (g_app.activeCalls.Contains(id))
+        where += "A";
+    return where.empty() ? "-" : where;
+}
+
+void PutInSets(int id, const std::string& where)
+{
+    if (where.find('P') != std::string::npos)
+        g_app.placedCalls.Add(id);
+    if (where.find('A') != std::string::npos)
+        g_app.activeCalls.Add(id);
+}
+
+void SetDialBuffer(const char* text)
+{
+    strcpy(g_app.dialBuffer.text, text);
+    g_app.dialBuffer.length = int(strlen(text));
+}
+
+class CallTracking : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        Attach();
+    }
+};
+} // namespace
+
+// One status word per row, for call 7 in neither set, with call 9 recorded as ringing and
+// "123" on the display: the handset calls and commands in order, and the state after.
+TEST_F(CallTracking, EachStatusWordActsInItsOrder)
+{
+    struct Row {
+        const char* word;
+        std::vector<std::string> calls;
+        const char* setsAfter;
+        int ringingAfter;
+        const char* displayAfter;
+    };
+    const Row rows[] = {
+        {"FAILED", Join({kOff, {"ring 0"}}), "-", 0, "123"},
+        {"ROUTING", {}, "P", 9, "123"},
+        {"UNPLACED", Join({kOff, {"ring 0"}}), "-", 0, "123"},
+        {"RINGING", Join({kOn, {"ring 1", "skype GET CALL 7 PARTNER_DISPNAME"}}), "-", 7, "123"},
+        {"INPROGRESS", Join({kOn, {"ring 0"}}), "A", 0, "123"},
+        {"ONHOLD", {}, "-", 9, "123"},
+        {"FINISHED", Join({kOff, {"ring 0", kIdle}}), "-", 9, ""},
+        {"MISSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
+        {"REFUSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
+        {"BUSY", {}, "-", 9, "123"},
+        {"EARLYMEDIA", {}, "-", 9, "123"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.word);
+        SetUp();
+        g_app.ringingCallId = 9;
+        SetDialBuffer("123");
+        EXPECT_EQ(Notify(("CALL 7 STATUS " + std::string(row.word)).c_str()), 1);
+        EXPECT_SEQUENCE((Sequence{row.word, row.calls}), Log());
+        EXPECT_EQ(SetsOf(7), row.setsAfter);
+        EXPECT_EQ(g_app.ringingCallId, row.ringingAfter);
+        EXPECT_STREQ(g_app.dialBuffer.text, row.displayAfter);
+        if (std::string(row.word) == "ROUTING") {
+            EXPECT_EQ(g_app.placedCallId, 7);
+        }
+        TearDown();
+    }
+}
+
+TEST_F(CallTracking, CallIdLivesInTheSetsAsTabled)
+{
+    const char* before[] = {"-", "P", "A", "PA"};
+    struct Column {
+        const char* words;
+        const char* after[4];
+    };
+    const Column columns[] = {
+        {"ROUTING", {"P", "P", "PA", "PA"}},
+        {"INPROGRESS", {"A", "PA", "A", "PA"}},
+        {"FAILED", {"-", "-", "A", "A"}},
+        {"UNPLACED", {"-", "-", "A", "A"}},
+        {"FINISHED", {"-", "-", "-", "-"}},
+        {"MISSED", {"-", "-", "-", "-"}},
+        {"REFUSED", {"-", "-", "-", "-"}},
+        {"RINGING", {"-", "P", "A", "PA"}},
+        {"ONHOLD", {"-", "P", "A", "PA"}},
+        {"BUSY", {"-", "P", "A", "PA"}},
+    };
+    for (const Column& column : columns) {
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(std::string(column.words) + " from " + before[i]);
+            SetUp();
+            PutInSets(7, before[i]);
+            Notify(("CALL 7 STATUS " + std::string(column.words)).c_str());
+            EXPECT_EQ(SetsOf(7), column.after[i]);
+            TearDown();
+        }
+    }
+}
+
+TEST_F(CallTracking, IdsBelowOneAndUnreadableTextsChangeNothing)
+{
+    const char* texts[] = {"CALL 0 STATUS RINGING", "CALL -5 STATUS RINGING",
+                           "CALL 0 PARTNER_DISPNAME Ann", "call 5 STATUS RINGING",
+                           "CALL x STATUS RINGING", "CALL 99999999999 STATUS RINGING",
+                           "CALL 7 status ringing", "CALL 7 STATUS ringing"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Notify(text), 1);
+        EXPECT_TRUE(Log().empty());
+        EXPECT_EQ(g_app.ringingCallId, 0);
+        EXPECT_EQ(g_app.dialBuffer.length, 0);
+    }
+}
+
+TEST(CallIdParsing, ReadsLikeScanfPercentD)
+{
+    const struct {
+        const char* text;
+        int id;
+    } cases[] = {
+        {"CALL 12 STATUS RINGING", 12}, {"CALL12 PARTNER_DISPNAME Ann", 12},
+        {"CALL  \t+7 STATUS X", 7},     {"CALL -3 STATUS RINGING", -3},
+        {"CALL 2147483647 X", 2147483647}, {"CALL -2147483648 X", -2147483647 - 1},
+        {"CALL 2147483648 X", 0},       {"CALL x", 0}, {"CALL", 0}, {"Call 5", 0},
+        {"CALL - 5", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseCallId(c.text), c.id) << c.text;
+}
+
+TEST_F(CallTracking, PlacedCallRingingAtTheFarEndDoesNotRing)
+{
+    Notify("CALL 7 STATUS ROUTING");
+    Notify("CALL 7 STATUS RINGING");
+    EXPECT_SEQUENCE((Sequence{"placed call ringing", kOn}), Log());
+    EXPECT_EQ(g_app.ringingCallId, 7);
+}
+
+TEST_F(CallTracking, IncomingCallCourseShowsTheNameAndReturnsToIdle)
+{
+    ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME Ann Example");
+    Notify("CALL 8 STATUS RINGING");
+    AnswerCall(g_app.ringingCallId);
+    Notify("CALL 8 STATUS INPROGRESS");
+    EXPECT_STREQ(g_app.dialBuffer.text, "Ann Example");
+    Notify("CALL 8 STATUS FINISHED");
+    const Sequence expected = {
+        "incoming call answered and finished",
+        Join({kOn,
+              {"ring 1", "skype GET CALL 8 PARTNER_DISPNAME",
+               // the reply is handled inside the send, before the ringing id is stored
+               LcdEntry(3, 1, 6, "Ann Example", 1), "skype SET CALL 8 STATUS INPROGRESS"},
+              kOn, {"ring 0"}, kOff, {"ring 0", kIdle}})};
+    EXPECT_SEQUENCE(expected, Log());
+    EXPECT_TRUE(g_app.activeCalls.IsEmpty());
+    EXPECT_EQ(g_app.inCall, 0);
+}
+
+TEST_F(CallTracking, OutgoingCallCourse)
+{
+    for (const char* word : {"UNPLACED", "ROUTING", "RINGING", "INPROGRESS", "FINISHED"})
+        Notify(("CALL 12 STATUS " + std::string(word)).c_str());
+    const Sequence expected = {
+        "outgoing call", Join({kOff, {"ring 0"}, kOn, kOn, {"ring 0"}, kOff, {"ring 0", kIdle}})};
+    EXPECT_SEQUENCE(expected, Log());
+    EXPECT_EQ(g_app.placedCallId, 12);
+    EXPECT_TRUE(g_app.placedCalls.IsEmpty());
+}
+
+// The refused second call's FINISHED must not end the conversation still going on.
+TEST_F(CallTracking, RefusedSecondCallLeavesTheFirstCallAlone)
+{
+    Notify("CALL 8 STATUS INPROGRESS");
+    SetDialBuffer("Ann");
+    ClearLog();
+    Notify("CALL 9 STATUS RINGING");
+    Notify("CALL 9 STATUS FINISHED");
+    const Sequence expected = {
+        "second call refused",
+        Join({kOn, {"skype SET CALL 9 STATUS FINISHED", "ring 0"}})};
+    EXPECT_SEQUENCE(expected, Log());
+    EXPECT_TRUE(g_app.activeCalls.Contains(8));
+    EXPECT_EQ(g_app.inCall, 1);
+    EXPECT_STREQ(g_app.dialBuffer.text, "Ann");
+    EXPECT_EQ(g_app.ringingCallId, 9); // FINISHED leaves it
+
+    ClearLog();
+    Notify("CALL 8 STATUS FINISHED");
+    EXPECT_SEQUENCE((Sequence{"first call ends", Join({kOff, {"ring 0", kIdle}})}), Log());
+}
+
+TEST_F(CallTracking, FailedOrUnplacedDuringAConversationKeepsIt)
+{
+    Notify("CALL 8 STATUS INPROGRESS");
+    ClearLog();
+    Notify("CALL 12 STATUS ROUTING");
+    Notify("CALL 12 STATUS FAILED");
+    EXPECT_SEQUENCE((Sequence{"failed second call", {"ring 0"}}), Log());
+    EXPECT_EQ(g_app.inCall, 1);
+}
+
+TEST_F(CallTracking, DisplayNameReplies)
+{
+    const std::string longName(1200, 'x');
+    const struct {
+        const char* text;
+        std::string name;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"CALL 8 PARTNER_DISPNAME Ann", "Ann", {LcdEntry(3, 1, 6, "Ann", 1)}},
+        {"CALL 3 PARTENER_DISPNAME Bob", "Bob", {LcdEntry(3, 1, 6, "Bob", 1)}},
+        {"CALL 3 PARTENER_DISPNAME x PARTNER_DISPNAME y", "x PARTNER_DISPNAME y",
+         {LcdEntry(3, 1, 6, "x PARTNER_DISPNAME y", 1)}},
+        {"CALL 8 PARTNER_DISPNAME ", "", {kIdle}},
+        {"CALL 8 PARTNER_DISPNAME", "123", {}}, // no trailing blank: not the marker
+        {"CALL 8 PARTNER_DISPNAME Ann STATUS FINISHED", "",
+         Join({{LcdEntry(3, 1, 6, "Ann STATUS FINISHED", 1)}, kOff, {"ring 0", kIdle}})},
+        {"CALL 8 STATUS ONHOLD STATUS FINISHED", "123", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        SetUp();
+        SetDialBuffer("123");
+        Notify(c.text);
+        EXPECT_SEQUENCE((Sequence{c.text, c.calls}), Log());
+        EXPECT_EQ(g_app.dialBuffer.text, c.name);
+        TearDown();
+    }
+    SetUp();
+    Notify(("CALL 8 PARTNER_DISPNAME " + longName).c_str());
+    EXPECT_EQ(g_app.dialBuffer.length, 999);
+    EXPECT_EQ(std::string(g_app.dialBuffer.text), longName.substr(0, 999));
+}
+
+TEST_F(CallTracking, DtmfGoesToTheCallInConversation)
+{
+    const struct {
+        int placed;
+        std::vector<int> active;
+        int expected;
+    } cases[] = {
+        {12, {12}, 12}, {12, {8, 15}, 15}, {0, {8}, 8}, {12, {}, 12}, {0, {}, 0},
+    };
+    for (const auto& c : cases) {
+        g_app.placedCallId = c.placed;
+        g_app.activeCalls.Clear();
+        for (int id : c.active)
+            g_app.activeCalls.Add(id);
+        EXPECT_EQ(DtmfCallId(), c.expected) << "placed " << c.placed;
+    }
+}
+
+TEST_F(CallTracking, LostSkypeForgetsTrackedCallsOnly)
+{
+    ForgetCallsOfLostSkype();
+    EXPECT_TRUE(Log().empty()); // nothing tracked: typed digits are kept
+
+    Notify("CALL 8 STATUS RINGING");
+    Notify("CALL 7 STATUS ROUTING");
+    ClearLog();
+    ForgetCallsOfLostSkype();
+    EXPECT_SEQUENCE((Sequence{"reset", Join({{"ring 0"}, kOff, {kIdle}})}), Log());
+    EXPECT_TRUE(g_app.placedCalls.IsEmpty());
+    EXPECT_EQ(g_app.ringingCallId, 0);
+    EXPECT_EQ(g_app.placedCallId, 0);
+}
