@@ -1,0 +1,180 @@
+// The Skype link: command framing, attach replies, keep-alive arithmetic, notification
+// sorting, and the choice of Skype's audio devices.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "app/tray_icon.h"
+#include "app_fixture.h"
+#include "fake_shell.h"
+#include "skype/audio_devices.h"
+#include "skype/skype_link.h"
+
+namespace {
+class SkypeLink : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        g_trayIcon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
+    }
+    LRESULT SendAttach(HWND api, LPARAM status)
+    {
+        return SendMessageA(ownWindow, g_app.attachMessage, WPARAM(api), status);
+    }
+    LRESULT SendCopyData(HWND from, const void* data, DWORD size)
+    {
+        COPYDATASTRUCT copy = {0, size, const_cast<void*>(data)};
+        return SendMessageA(ownWindow, WM_COPYDATA, WPARAM(from), LPARAM(&copy));
+    }
+};
+
+std::string ShellModify(int icon, const char* tip)
+{
+    return Format("shell NIM_MODIFY size=%u flags=6 id=888 cb=0 icon=%d tip=%s",
+                  unsigned(NOTIFYICONDATAA_V1_SIZE), icon, tip);
+}
+
+std::vector<std::string> AudioCommands()
+{
+    return {"skype SET AUDIO_OUT " + ChoosePlaybackDevice(WaveOutDeviceNames()),
+            "skype SET AUDIO_IN " + ChooseRecordingDevice(WaveInDeviceNames())};
+}
+} // namespace
+
+TEST_F(SkypeLink, CommandsCarryTheirNulAndGoNowhereWhileDetached)
+{
+    SendSkypeCommand("FOCUS");
+    EXPECT_TRUE(Log().empty());
+    Attach();
+    SendSkypeCommand("SET CALL 42 DTMF 5");
+    EXPECT_SEQUENCE((Sequence{"framed command", {"skype SET CALL 42 DTMF 5"}}), Log());
+}
+
+TEST_F(SkypeLink, OnlyAttachStatusZeroAttaches)
+{
+    for (LPARAM status : {1, 2, 3, 0x8001}) {
+        EXPECT_EQ(SendAttach(fakeSkype, status), 1);
+        EXPECT_EQ(g_app.skypeApiWindow, nullptr);
+    }
+    EXPECT_TRUE(Log().empty());
+
+    std::vector<std::string> attached = {LcdEntry(2, 1, 6, nullptr, 0),
+                                         ShellModify(129, "USB Device Driver (Skype Feature-Enabled)")};
+    for (const std::string& command : AudioCommands())
+        attached.push_back(command);
+    EXPECT_EQ(SendAttach(fakeSkype, 0), 1);
+    EXPECT_EQ(g_app.skypeApiWindow, fakeSkype);
+    EXPECT_SEQUENCE((Sequence{"attached", attached}), Log());
+
+    // Attaching again refreshes again and tells Skype the devices again.
+    ClearLog();
+    EXPECT_EQ(SendAttach(fakeSkype, 0), 1);
+    EXPECT_SEQUENCE((Sequence{"attached again", attached}), Log());
+}
+
+// Keep-alive scripts: T = a tick whose PING gets no answer, A = a tick whose PING is answered
+// inside the send, p = a "PONG" arriving on its own, q = "pong", r = "Pongs and more".
+TEST_F(SkypeLink, KeepAliveCountsUnansweredPings)
+{
+    const struct {
+        const char* script;
+        int count;
+        bool attached;
+    } cases[] = {
+        {"A", 0, true},       {"AAAAAAAA", 0, true}, {"T", 1, true},   {"Tp", 0, true},
+        {"p", 0, true},       {"TTq", 1, true},      {"TTr", 1, true}, {"TTTT", 4, true},
+        {"TTTTp", 3, true},   {"TTTTpT", 4, true},   {"TTTTpTT", 0, false},
+        {"TTTTT", 0, false},  {"TTTTA", 4, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        SetUp();
+        Attach();
+        for (const char* step = c.script; *step; ++step) {
+            ReplyTo("PING", *step == 'A' ? "PONG" : "");
+            if (*step == 'T' || *step == 'A')
+                SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+            else
+                Notify(*step == 'p' ? "PONG" : *step == 'q' ? "pong" : "Pongs and more");
+        }
+        EXPECT_EQ(g_app.unansweredPings, c.count);
+        EXPECT_EQ(g_app.skypeApiWindow != nullptr, c.attached);
+        TearDown();
+    }
+    SetUp();
+}
+
+TEST_F(SkypeLink, FifthUnansweredPingDropsTheLink)
+{
+    Attach();
+    for (int i = 0; i < 4; ++i)
+        OnKeepAliveTick();
+    ClearLog();
+    OnKeepAliveTick();
+    const Sequence expected = {
+        "dropped", {"skype PING", LcdEntry(2, 0, 0, nullptr, 0),
+                    ShellModify(131, "USB Device Driver (Please Launch Skype)")}};
+    EXPECT_SEQUENCE(expected, Log());
+    EXPECT_EQ(g_app.unansweredPings, 0);
+}
+
+TEST_F(SkypeLink, VanishedSkypeIsDroppedAndTheCountKept)
+{
+    HWND gone = CreateWindowA("STATIC", "gone", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    g_app.skypeApiWindow = gone;
+    g_app.unansweredPings = 2;
+    g_app.ringingCallId = 8; // a call was ringing: it is forgotten before the refresh
+    OnKeepAliveTick();
+    EXPECT_EQ(g_app.skypeApiWindow, nullptr);
+    EXPECT_EQ(g_app.unansweredPings, 2);
+    const Sequence expected = {
+        "vanished", {"ring 0", LcdEntry(1, 0, 0, nullptr, 0), "light 0", LcdEntry(4, 1, 6, "", 1),
+                     LcdEntry(2, 0, 0, nullptr, 0),
+                     ShellModify(131, "USB Device Driver (Please Launch Skype)")}};
+    EXPECT_SEQUENCE(expected, Log());
+    SendAttach(fakeSkype, 0);
+    EXPECT_EQ(g_app.unansweredPings, 2);
+}
+
+TEST_F(SkypeLink, CopyDataOnlyFromTheAttachedSkypeAndWithinItsBounds)
+{
+    char pong[] = "PONG";
+    EXPECT_EQ(SendCopyData(fakeSkype, pong, 5), 0); // detached: nobody may speak
+    EXPECT_EQ(SendCopyData(nullptr, pong, 5), 0);
+    Attach();
+    EXPECT_EQ(SendCopyData(ownWindow, pong, 5), 0);
+    g_app.unansweredPings = 3;
+    EXPECT_EQ(SendCopyData(fakeSkype, nullptr, 5), 1);
+    EXPECT_EQ(SendCopyData(fakeSkype, pong, 0), 1);
+    EXPECT_EQ(g_app.unansweredPings, 3);
+    char unterminated[4] = {'P', 'O', 'N', 'G'};
+    EXPECT_EQ(SendCopyData(fakeSkype, unterminated, 4), 1);
+    EXPECT_EQ(g_app.unansweredPings, 2);
+    char call[] = {'C', 'A', 'L', 'L', ' ', '7'};
+    EXPECT_EQ(SendCopyData(fakeSkype, call, sizeof call), 1);
+    EXPECT_EQ(SendCopyData(fakeSkype, "HELLO", 6), 1);
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST(AudioDeviceChoice, PlaybackFirstUsbRecordingLastUsb)
+{
+    const struct {
+        std::vector<std::string> names;
+        const char* playback;
+        const char* recording;
+    } cases[] = {
+        {{"Speakers", "USB Headset"}, "USB Headset", "USB Headset"},
+        {{"Speakers"}, "Speakers", "Speakers"},
+        {{"USB Mic A", "Line In", "USB Mic B"}, "USB Mic A", "USB Mic B"},
+        {{"usb mic", "Line In"}, "usb mic", "usb mic"},
+        {{"", "Line In"}, "Line In", "Line In"},
+        {{}, "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChoosePlaybackDevice(c.names), c.playback);
+        EXPECT_EQ(ChooseRecordingDevice(c.names), c.recording);
+    }
+}

@@ -1,0 +1,130 @@
+// The three-state status on the icon and the LCD, start-up's icon, the tray icon's mouse
+// handling and the Close confirmation.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/status.h"
+#include "app/tray_icon.h"
+#include "app_fixture.h"
+#include "fake_shell.h"
+#include "handset/handset_display.h"
+#include "skype/audio_devices.h"
+
+namespace {
+const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";
+const char kTipAttached[] = "USB Device Driver (Skype Feature-Enabled)";
+const char kTipNoSkype[] = "USB Device Driver (Please Launch Skype)";
+
+std::string Shell(const char* message, int flags, int cb, int icon, const char* tip)
+{
+    return Format("shell %s size=%u flags=%d id=888 cb=%d icon=%d tip=%s", message,
+                  unsigned(NOTIFYICONDATAA_V1_SIZE), flags, cb, icon, tip);
+}
+
+class Status : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        g_trayIcon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
+        g_trayIcon.LoadPopupMenu(155);
+    }
+    std::vector<std::string> Attached()
+    {
+        return {LcdEntry(2, 1, 6, nullptr, 0), Shell("NIM_MODIFY", 6, 0, 129, kTipAttached),
+                "skype SET AUDIO_OUT " + ChoosePlaybackDevice(WaveOutDeviceNames()),
+                "skype SET AUDIO_IN " + ChooseRecordingDevice(WaveInDeviceNames())};
+    }
+};
+} // namespace
+
+TEST_F(Status, EachStateShowsItsIconLcdAndDevices)
+{
+    RefreshStatus();
+    EXPECT_SEQUENCE((Sequence{"not attached", {LcdEntry(2, 0, 0, nullptr, 0),
+                                               Shell("NIM_MODIFY", 6, 0, 131, kTipNoSkype)}}),
+                    Log());
+    ClearLog();
+    Attach();
+    RefreshStatus();
+    EXPECT_SEQUENCE((Sequence{"attached", Attached()}), Log());
+
+    // Unplugged while attached: only the icon. Plugged in again: everything again.
+    ClearLog();
+    OnHandsetPlug(0, 0);
+    EXPECT_EQ(g_app.handsetStatus, -1);
+    EXPECT_SEQUENCE((Sequence{"unplugged", {Shell("NIM_MODIFY", 6, 0, 130, kTipNoHandset)}}),
+                    Log());
+    ClearLog();
+    OnHandsetPlug(2, 0);
+    EXPECT_EQ(g_app.handsetStatus, 0);
+    EXPECT_SEQUENCE((Sequence{"plugged in again", Attached()}), Log());
+
+    // Three icons in the cache after the three states; refreshing loads nothing more.
+    EXPECT_EQ(g_trayIcon.CachedIconCount(), 3);
+    g_app.handsetStatus = 5; // any nonzero Open result counts as absent
+    RefreshStatus();
+    EXPECT_EQ(g_trayIcon.CachedIconCount(), 3);
+}
+
+TEST_F(Status, StartupAddsTheIconThenRefreshes)
+{
+    strcpy(g_app.windowTitle, "UnitTestTavrixphone");
+    RegisterMainWindowClass(GetModuleHandleA(nullptr));
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Skype\\Phone", &key), ERROR_SUCCESS);
+    const char path[] = "C:\\Skype\\Skype.exe /nosplash";
+    RegSetValueExA(key, "SkypePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof path);
+
+    ASSERT_EQ(CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOW), 1);
+    RegDeleteValueA(key, "SkypePath");
+    RegCloseKey(key);
+    EXPECT_FALSE(IsWindowVisible(g_app.ownWindow));
+    const Sequence expected = {
+        "start-up", {Shell("NIM_ADD", 7, 1029, 131, "Tavrix"), LcdEntry(2, 0, 0, nullptr, 0),
+                     Shell("NIM_MODIFY", 6, 0, 131, kTipNoSkype),
+                     "winexec C:\\Skype\\Skype.exe /nosplash show=1"}};
+    EXPECT_SEQUENCE(expected, Log());
+    DestroyWindow(g_app.ownWindow);
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(Status, RestartedShellGetsTheIconBackWithoutOtherTraffic)
+{
+    Attach();
+    SendMessageA(ownWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_SEQUENCE((Sequence{"re-added", {Shell("NIM_ADD", 7, 1029, 129, kTipAttached)}}), Log());
+}
+
+TEST_F(Status, TrayMouseMessages)
+{
+    MSG message;
+    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN}) {
+        EXPECT_EQ(g_trayIcon.OnNotify(ownWindow, 888, mouse), 1);
+        EXPECT_FALSE(PeekMessageA(&message, ownWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    }
+    EXPECT_EQ(g_trayIcon.OnNotify(ownWindow, 888, WM_LBUTTONDBLCLK), 1);
+    ASSERT_TRUE(PeekMessageA(&message, ownWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 104u);
+    EXPECT_EQ(message.lParam, 0);
+}
+
+TEST_F(Status, CloseAsksFirstAndOnlyOkEnds)
+{
+    const std::string question =
+        "messagebox owner=0 text=Are you sure to close USB Phone Driver caption=USB Phone Driver type=0x21";
+    SetMessageBoxAnswer(IDCANCEL);
+    SendMessageA(ownWindow, WM_COMMAND, 105, 0);
+    EXPECT_TRUE(IsWindow(ownWindow));
+    SetMessageBoxAnswer(IDOK);
+    SendMessageA(ownWindow, WM_COMMAND, 105, 0);
+    EXPECT_FALSE(IsWindow(ownWindow));
+    EXPECT_SEQUENCE((Sequence{"close asked twice", {question, question}}), Log());
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
