@@ -103,9 +103,12 @@ TEST_F(Status, RestartedShellGetsTheIconBackWithoutOtherTraffic)
 TEST_F(Status, TrayMouseMessages)
 {
     MSG message;
+    while (PeekMessageA(&message, ownWindow, 0, 0, PM_REMOVE)) {
+    }
     for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN}) {
         EXPECT_EQ(g_trayIcon.OnNotify(ownWindow, 888, mouse), 1);
-        EXPECT_FALSE(PeekMessageA(&message, ownWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        EXPECT_FALSE(PeekMessageA(&message, ownWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            << "mouse " << mouse << " posted command " << message.wParam;
     }
     EXPECT_EQ(g_trayIcon.OnNotify(ownWindow, 888, WM_LBUTTONDBLCLK), 1);
     ASSERT_TRUE(PeekMessageA(&message, ownWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE));
