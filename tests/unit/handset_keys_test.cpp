@@ -1,0 +1,228 @@
+// Handset keys on both paths: Skype commands, tones and LCD while attached; keystrokes
+// while not.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app_fixture.h"
+#include "handset/handset_keys.h"
+
+namespace {
+const std::string kIdle = LcdEntry(4, 1, 6, "", 1);
+
+std::vector<std::string> Press(const char* name)
+{
+    return {Format("skype BTN_PRESSED %s", name), "pause 10", Format("skype BTN_RELEASED %s", name)};
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> out;
+    for (const auto& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+std::vector<std::string> Stroke(int vk)
+{
+    return {Format("key %d down", vk), "pause 10", Format("key %d up", vk)};
+}
+
+class HandsetKeys : public AppFixture {
+protected:
+    // Keys arrive as the library's callback posts them: handled by the main window.
+    void Key(int code)
+    {
+        HandsetKeyCallback(code);
+        MSG message;
+        while (PeekMessageA(&message, ownWindow, WM_APP_HANDSET_KEY, WM_APP_HANDSET_KEY,
+                            PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    HWND CreateSkypeMainWindow(DWORD style)
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "tSkMainForm.UnicodeClass";
+        RegisterClassA(&windowClass);
+        return CreateWindowExA(0, "tSkMainForm.UnicodeClass", "Skype(TM) - test",
+                               WS_OVERLAPPEDWINDOW | style, 0, 0, 200, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }
+};
+} // namespace
+
+TEST_F(HandsetKeys, EachKeyWithSkypeAttached)
+{
+    const struct {
+        const char* name;
+        int code;
+        bool inCall;
+        int ringingId;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"digit 5", 5, false, 0, Join({{"skype FOCUS"}, Press("5"), {"tone 138", LcdEntry(3, 1, 6, "5", 1)}})},
+        {"digit 5 in a call", 5, true, 0,
+         Join({{"skype FOCUS"}, Press("5"), {"skype SET CALL 12 DTMF 5", LcdEntry(3, 1, 6, "5", 1)}})},
+        {"digit 0", 0, false, 0, Join({{"skype FOCUS"}, Press("0"), {"tone 133", LcdEntry(3, 1, 6, "0", 1)}})},
+        {"star", 20, false, 0, Join({{"skype FOCUS"}, Press("*"), {"tone 146", LcdEntry(3, 1, 6, "*", 1)}})},
+        {"hash", 21, false, 0, Join({{"skype FOCUS"}, Press("#"), {"tone 144", LcdEntry(3, 1, 6, "#", 1)}})},
+        {"hash in a call", 21, true, 0,
+         Join({{"skype FOCUS"}, Press("#"), {"skype SET CALL 12 DTMF #", LcdEntry(3, 1, 6, "#", 1)}})},
+        {"NO", 30, false, 0, Join({{"tone 147"}, Press("NO"), {kIdle}})},
+        {"UP", 40, false, 0,
+         Join({{"tone 147", "skype FOCUS", "skype BTN_PRESSED CONTACTS"}, Press("UP")})},
+        {"YES without a ringing call", 50, false, 0, {"tone 147", "skype FOCUS"}},
+        {"YES with call 8 ringing", 50, false, 8,
+         {"tone 147", "skype FOCUS", "skype SET CALL 8 STATUS INPROGRESS"}},
+        {"DOWN", 60, false, 0, Join({{"tone 147", "skype FOCUS"}, Press("DOWN")})},
+        {"hook on", 70, false, 0, {"skype HOOK ON", kIdle}},
+        {"hook off", 80, false, 0, {"skype FOCUS", "skype HOOK OFF"}},
+        {"code 10", 10, false, 0, {}},
+        {"code 22", 22, false, 0, {}},
+        {"code 81", 81, false, 0, {}},
+        {"code 300", 300, false, 0, {}},
+        {"code -1", -1, false, 0, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        Attach();
+        g_app.inCall = row.inCall;
+        g_app.placedCallId = 12;
+        g_app.ringingCallId = row.ringingId;
+        Key(row.code);
+        EXPECT_SEQUENCE((Sequence{row.name, row.expected}), Log());
+        TearDown();
+    }
+    SetUp();
+}
+
+TEST_F(HandsetKeys, EachKeyWithoutSkype)
+{
+    const struct {
+        const char* name;
+        int code;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"digit 1", 1, Stroke('1')},
+        {"digit 9", 9, Stroke('9')},
+        {"star", 20, {"key 160 down", "key 56 down", "pause 10", "key 56 up", "key 160 up"}},
+        {"hash", 21, {"key 160 down", "key 51 down", "pause 10", "key 51 up", "key 160 up"}},
+        {"NO", 30, Stroke(VK_ESCAPE)},  {"UP", 40, Stroke(VK_UP)},
+        {"YES", 50, Stroke(VK_RETURN)}, {"DOWN", 60, Stroke(VK_DOWN)},
+        {"hook on", 70, Stroke(VK_ESCAPE)}, {"hook off", 80, Stroke(VK_RETURN)},
+        {"code 10", 10, Stroke(10)},    {"code 300", 300, Stroke(44)},
+        {"code -1", -1, Stroke(255)},   {"code 81", 81, Stroke(81)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        Key(row.code);
+        EXPECT_SEQUENCE((Sequence{row.name, row.expected}), Log());
+        TearDown();
+    }
+    SetUp();
+}
+
+TEST_F(HandsetKeys, NothingHappensWhileTheHandsetIsAbsent)
+{
+    for (int status : {-1, 5}) {
+        g_app.handsetStatus = status;
+        for (int code : {5, 20, 30, 50, 70, 80}) {
+            Key(code);
+            Attach();
+            Key(code);
+            g_app.skypeApiWindow = nullptr;
+        }
+    }
+    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(g_app.hookState, -1);
+}
+
+TEST_F(HandsetKeys, HookEventsActOnlyOnChangeOnBothPaths)
+{
+    Attach();
+    Key(kHookOn);
+    Key(kHookOn);
+    g_app.skypeApiWindow = nullptr;
+    Key(kHookOn); // the state is shared: still on
+    Key(kHookOff);
+    Attach();
+    Key(kHookOff);
+    const Sequence expected = {"hook on twice, then off",
+                               Join({{"skype HOOK ON", kIdle}, Stroke(VK_RETURN)})};
+    EXPECT_SEQUENCE(expected, Log());
+}
+
+TEST_F(HandsetKeys, DialBufferKeepsAtMost999Characters)
+{
+    Attach();
+    memset(g_app.dialBuffer.text, '7', 999);
+    g_app.dialBuffer.text[999] = '\0';
+    g_app.dialBuffer.length = 999;
+    const std::string full(999, '7');
+    Key(1);
+    EXPECT_EQ(Log().back(), LcdEntry(3, 1, 6, full.c_str(), 1));
+    EXPECT_EQ(g_app.dialBuffer.length, 999);
+    EXPECT_EQ(std::string(g_app.dialBuffer.text), full);
+}
+
+// A notification handled inside one of the key's sends is seen by the rest of the key.
+TEST_F(HandsetKeys, CallAnsweredDuringADigitTurnsItIntoDtmf)
+{
+    Attach();
+    ReplyTo("BTN_PRESSED 5", "CALL 8 STATUS INPROGRESS");
+    Key(5);
+    const Sequence expected = {
+        "notification inside the key",
+        Join({{"skype FOCUS", "skype BTN_PRESSED 5", LcdEntry(1, 1, 0, nullptr, 0), "light 1",
+               "ring 0", "pause 10", "skype BTN_RELEASED 5", "skype SET CALL 8 DTMF 5",
+               LcdEntry(3, 1, 6, "5", 1)}})};
+    EXPECT_SEQUENCE(expected, Log());
+}
+
+TEST_F(HandsetKeys, YesPressesOnlyWhenSkypeIsShown)
+{
+    Attach();
+    const struct {
+        const char* name;
+        DWORD style;
+        bool pressed;
+    } cases[] = {
+        {"shown", WS_VISIBLE, true},
+        {"minimised", WS_VISIBLE | WS_MINIMIZE, false},
+        {"hidden", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND skypeMain = CreateSkypeMainWindow(c.style);
+        g_app.skypeMainWindow = skypeMain;
+        ClearLog();
+        Key(kKeyYes);
+        std::vector<std::string> expected = {"tone 147", "skype FOCUS"};
+        if (c.pressed)
+            expected = Join({expected, Press("YES")});
+        EXPECT_SEQUENCE((Sequence{c.name, expected}), Log());
+        DestroyWindow(skypeMain);
+        g_app.skypeMainWindow = nullptr;
+    }
+}
+
+TEST_F(HandsetKeys, NoAndHookOnAskSkypesMainWindowToClose)
+{
+    Attach();
+    HWND skypeMain = CreateSkypeMainWindow(WS_VISIBLE);
+    g_app.skypeMainWindow = skypeMain;
+    for (int code : {int(kKeyNo), int(kHookOn)}) {
+        Key(code);
+        MSG message;
+        ASSERT_TRUE(PeekMessageA(&message, skypeMain, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+        EXPECT_EQ(message.wParam, WPARAM(SC_CLOSE));
+        EXPECT_EQ(message.lParam, 0);
+    }
+    DestroyWindow(skypeMain);
+}
