@@ -1,0 +1,114 @@
+// The control channel of the simulator: events in, Open's result, state and journal out.
+#include "sim_control.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "sim_device.h"
+#include "sim_events.h"
+#include "sim_protocol.h"
+
+namespace {
+// A reply that a hung client does not get within this time is dropped.
+const UINT kReplyTimeoutMs = 5000;
+
+std::string PayloadText(const COPYDATASTRUCT* request)
+{
+    if (!request->lpData || request->cbData == 0)
+        return std::string();
+    std::string text(static_cast<const char*>(request->lpData), request->cbData);
+    size_t end = text.find('\0');
+    return end == std::string::npos ? text : text.substr(0, end);
+}
+
+bool ParseInt(const std::string& text, int* value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    long parsed = strtol(text.c_str(), &end, 10);
+    if (*end != '\0')
+        return false;
+    *value = (int)parsed;
+    return true;
+}
+
+std::string StateText()
+{
+    SimDeviceLock lock;
+    const SimDeviceState& s = lock.state();
+    return SimFormat("pid=%lu\nopened=%d\nbound=%d\nclosed=%d\nconnected=%d\nopenResult=%d\n"
+                     "lcdMode=%d\ninCall=%d\nskype=%d\nlight=%d\nringing=%d\nhook=%d\n"
+                     "eventsDelivered=%u\neventsDropped=%u\nstackFaults=%u\nlcdText=",
+                     GetCurrentProcessId(), s.opened, s.bound, s.closed, s.connected,
+                     s.openResult, s.lcdMode, s.inCall, s.skype, s.light, s.ringing, s.hook,
+                     s.eventsDelivered, s.eventsDropped, s.stackFaults) +
+           s.lcdText;
+}
+
+bool Reply(HWND control, HWND replyWindow, ULONG_PTR command, const std::string& text)
+{
+    if (!IsWindow(replyWindow))
+        return false;
+    COPYDATASTRUCT answer;
+    answer.dwData = command;
+    answer.cbData = (DWORD)text.size() + 1;
+    answer.lpData = const_cast<char*>(text.c_str());
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(replyWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(control),
+                               reinterpret_cast<LPARAM>(&answer), SMTO_ABORTIFHUNG,
+                               kReplyTimeoutMs, &result) != 0;
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COPYDATA:
+        return HandleControlRequest(window, reinterpret_cast<HWND>(wParam),
+                                    reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+} // namespace
+
+bool RegisterControlClass()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ControlWindowProc;
+    windowClass.hInstance = g_simModule;
+    windowClass.lpszClassName = HANDSET_SIM_CONTROL_CLASS;
+    return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+LRESULT HandleControlRequest(HWND control, HWND replyWindow, const COPYDATASTRUCT* request)
+{
+    if (!request)
+        return 0;
+    int value = 0;
+    switch (request->dwData) {
+    case kSimCommandKey:
+        return ParseInt(PayloadText(request), &value) && QueueKeyEvent(value);
+    case kSimCommandPlug:
+        return ParseInt(PayloadText(request), &value) && QueuePlugEvent(value);
+    case kSimCommandOpenResult:
+        if (!ParseInt(PayloadText(request), &value))
+            return 0;
+        {
+            SimDeviceLock lock;
+            lock.state().openResult = value;
+        }
+        NotifyStateChanged();
+        return 1;
+    case kSimCommandState:
+        return Reply(control, replyWindow, request->dwData, StateText());
+    case kSimCommandJournal:
+        return Reply(control, replyWindow, request->dwData, JournalText());
+    }
+    return 0;
+}
