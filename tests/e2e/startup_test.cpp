@@ -159,7 +159,7 @@ TEST_F(Driver, SkypePathIsLaunchedWhateverItsLength)
         }, 15000)) << command;
         EXPECT_EQ(run.Close(), 0u);
     }
-    for (const char* path : {"", nullptr}) {
+    for (const char* path : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
         SetSkypePath(path);
         DriverRun run;
         ASSERT_TRUE(run.Start());
