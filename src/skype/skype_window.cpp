@@ -28,7 +28,8 @@ const wchar_t kEmptyWideText[] = L"";
 enum { kNameBufferSize = 100, kChildClassLimit = 99 };
 
 // Skype's windows live in another process: a hung Skype must not freeze our main thread,
-// which runs the key handling. Sends give up after this long, at once on a hung thread.
+// which runs the key handling. Sends give up after this long, and at once on a thread that
+// has stopped asking for messages for some seconds.
 const UINT kSendTimeoutMs = 1000;
 
 char FoldAsciiLetter(char c)

@@ -459,6 +459,8 @@ TEST_F(SkypeWindowTest, AHungSkypeThreadHoldsNoOperationForMuchMoreThanASecond)
         CreatePageControl(main, 5, 0);
         edit = CreateChild(main, "Edit", "typed");
     });
+    // Found before the hang: reading a title sends WM_GETTEXT to windows of the own process
+    // (these stand-ins), never to another process's (Skype's), so only the search needs it.
     ASSERT_EQ(FindSkypeMainWindow(), main);
 
     skype.Hang(20000);
