@@ -1,6 +1,192 @@
-// Placeholder until the window automation lands.
+// Skype's main window, its tab control and its number field, found by class names and title
+// prefixes and driven from outside.
 #include "skype/skype_window.h"
 
-HWND FindSkypeMainWindow() { return nullptr; }
-HWND SelectSkypeSecondTab() { return nullptr; }
-HWND ClearSkypeEditBox() { return nullptr; }
+#include "app/app_state.h"
+#include "app/seam.h"
+
+#include <commctrl.h>
+#include <string.h>
+
+namespace {
+
+// Skype's window class and title prefixes, tested in this order. The "?" is a literal
+// question mark, and there is deliberately no blank before the "-".
+const char kMainWindowClassPrefix[] = "tSkMainForm.UnicodeClass";
+const char* const kMainWindowTitlePrefixes[] = {
+    "Skype?-", "TOM-Skype", "PChome-Skype", "LiveDoor-Skype", "Skype(TM) -",
+};
+const char kTabControlClassPart[] = "PageControl";
+const char kEditBoxClass[] = "Edit";
+
+// The new text of the edit box, one per character set; never written.
+const char kEmptyText[] = "";
+const wchar_t kEmptyWideText[] = L"";
+
+// Names read from Skype's windows go into fixed buffers; a top-level window's title and
+// class are read with the full buffer, a child's class with one character less.
+enum { kNameBufferSize = 100, kChildClassLimit = 99 };
+
+// Skype's windows live in another process: a hung Skype must not freeze our main thread,
+// which runs the key handling. Sends give up after this long, and at once on a thread that
+// has stopped asking for messages for some seconds.
+const UINT kSendTimeoutMs = 1000;
+
+char FoldAsciiLetter(char c)
+{
+    // Only A-Z: a locale-aware fold would also change bytes of a double-byte code page.
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+BOOL CALLBACK QualifyMainWindow(HWND window, LPARAM found)
+{
+    char title[kNameBufferSize];
+    char className[kNameBufferSize];
+    title[0] = '\0';
+    className[0] = '\0';
+    // Neither sends a message to another process's window, so a hung Skype costs nothing here.
+    (void)GetWindowTextA(window, title, kNameBufferSize);
+    (void)GetClassNameA(window, className, kNameBufferSize);
+    if (!IsSkypeMainWindowName(className, title) || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// One descendant search shared by the tab control and the edit box.
+struct ChildSearch {
+    bool (*matches)(const char* className);
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM param)
+{
+    ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
+    char className[kNameBufferSize];
+    className[0] = '\0';
+    (void)GetClassNameA(child, className, kChildClassLimit);
+    if (!search->matches(className))
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+HWND FindDescendant(HWND parent, bool (*matches)(const char* className))
+{
+    ChildSearch search = {matches, nullptr};
+    // Its result says nothing useful (FALSE both when stopped early and on failure).
+    (void)EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern)
+{
+    for (; *pattern; ++text, ++pattern) {
+        if (*text == '\0' || FoldAsciiLetter(*text) != FoldAsciiLetter(*pattern))
+            return false;
+    }
+    return true;
+}
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b)
+{
+    return strlen(a) == strlen(b) && StartsWithIgnoringAsciiCase(a, b);
+}
+
+bool IsSkypeMainWindowName(const char* className, const char* title)
+{
+    if (StartsWithIgnoringAsciiCase(className, kMainWindowClassPrefix))
+        return true;
+    for (const char* prefix : kMainWindowTitlePrefixes) {
+        if (StartsWithIgnoringAsciiCase(title, prefix))
+            return true;
+    }
+    return false;
+}
+
+bool IsSkypeTabControlClass(const char* className)
+{
+    return strstr(className, kTabControlClassPart) != nullptr;
+}
+
+bool IsSkypeEditBoxClass(const char* className)
+{
+    return EqualsIgnoringAsciiCase(className, kEditBoxClass);
+}
+
+void TypeKeysToSecondTab(int selected)
+{
+    // Left-hand modifier codes (what a keyboard sends), and no pause between the events:
+    // the modifiers are held for as short a time as possible.
+    if (selected == 0) {
+        SeamKeybdEvent(VK_LCONTROL, 0);
+        SeamKeybdEvent(VK_TAB, 0);
+        SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
+        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
+    } else if (selected >= 2) {
+        SeamKeybdEvent(VK_LCONTROL, 0);
+        SeamKeybdEvent(VK_LSHIFT, 0);
+        for (int stroke = 1; stroke < selected; ++stroke) {
+            SeamKeybdEvent(VK_TAB, 0);
+            SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
+        }
+        SeamKeybdEvent(VK_LSHIFT, KEYEVENTF_KEYUP);
+        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
+    }
+}
+
+HWND FindSkypeMainWindow()
+{
+    // A cached window is trusted while it exists, visible or not, attached or not.
+    if (g_app.skypeMainWindow && IsWindow(g_app.skypeMainWindow))
+        return g_app.skypeMainWindow;
+    g_app.skypeMainWindow = nullptr;
+    if (!g_app.skypeApiWindow)
+        return nullptr;
+    // A dead API window has no thread (id 0), and a thread id of 0 would enumerate the
+    // windows of every thread on the desktop.
+    DWORD skypeThread = GetWindowThreadProcessId(g_app.skypeApiWindow, nullptr);
+    if (skypeThread == 0)
+        return nullptr;
+    (void)EnumThreadWindows(skypeThread, QualifyMainWindow,
+                            reinterpret_cast<LPARAM>(&g_app.skypeMainWindow));
+    return g_app.skypeMainWindow;
+}
+
+HWND SelectSkypeSecondTab()
+{
+    HWND mainWindow = FindSkypeMainWindow();
+    if (!mainWindow)
+        return nullptr;
+    HWND tabControl = FindDescendant(mainWindow, IsSkypeTabControlClass);
+    if (!tabControl)
+        return nullptr;
+    DWORD_PTR selected = DWORD_PTR(-1);
+    // A send that fails or times out leaves no selection, and so types nothing.
+    if (!SendMessageTimeoutA(tabControl, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &selected))
+        selected = DWORD_PTR(-1);
+    TypeKeysToSecondTab(int(selected));
+    return tabControl;
+}
+
+HWND ClearSkypeEditBox()
+{
+    HWND mainWindow = FindSkypeMainWindow();
+    if (!mainWindow)
+        return nullptr;
+    HWND editBox = FindDescendant(mainWindow, IsSkypeEditBoxClass);
+    if (!editBox)
+        return nullptr;
+    DWORD_PTR ignored = 0;
+    if (IsWindowUnicode(editBox))
+        (void)SendMessageTimeoutW(editBox, WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(kEmptyWideText), SMTO_ABORTIFHUNG,
+                                  kSendTimeoutMs, &ignored);
+    else
+        (void)SendMessageTimeoutA(editBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kEmptyText),
+                                  SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    return editBox;
+}

@@ -1,7 +1,37 @@
-// Skype's main window, acted on from outside where the desktop API has no command.
+// Acting on Skype's own user interface from outside, where its desktop API has no command:
+// finding its main window (kept in g_app.skypeMainWindow), bringing its tab control to the
+// second tab, and emptying its number field. Nothing here is shown to the user.
 #pragma once
 #include <windows.h>
 
+// Skype's main window, or null. Reuses the cached handle while it still names a window;
+// otherwise searches the top-level windows of the thread that owns the Skype API window.
+// Stores the result in g_app.skypeMainWindow.
 HWND FindSkypeMainWindow();
+
+// Types Ctrl+Tab or Ctrl+Shift+Tab strokes (to whatever window has the keyboard focus) that
+// bring Skype's tab control from its current tab to tab 1. Returns the tab control, or null
+// when the main window or the tab control was not found.
 HWND SelectSkypeSecondTab();
+
+// Empties the first edit box of Skype's main window. Returns it, or null when the main window
+// or an edit box was not found.
 HWND ClearSkypeEditBox();
+
+// The decisions, as plain functions.
+
+// True when `text` begins with `pattern`, ignoring the case of the ASCII letters A-Z only.
+// A text shorter than the pattern never matches.
+bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern);
+// True when both are equal, ignoring the case of the ASCII letters A-Z only.
+bool EqualsIgnoringAsciiCase(const char* a, const char* b);
+// The name test for Skype's main window: its class name or its title (both as read).
+bool IsSkypeMainWindowName(const char* className, const char* title);
+// Tab control: the class name contains "PageControl". Edit box: the class name is "Edit".
+bool IsSkypeTabControlClass(const char* className);
+bool IsSkypeEditBoxClass(const char* className);
+
+// Types, through the keystroke seam, the strokes that move a tab control from tab `selected`
+// to tab 1: Ctrl+Tab from tab 0, Ctrl+Shift+Tab (selected - 1) times from a later tab,
+// nothing from tab 1 or when no tab is selected (negative).
+void TypeKeysToSecondTab(int selected);
