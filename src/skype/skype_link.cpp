@@ -8,7 +8,6 @@
 #include "app/status.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_window.h"
-#include "skype/text_match.h"
 
 namespace {
 // Skype gives up on a client after this many PINGs without a PONG.
@@ -88,10 +87,10 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
         const void* nul = memchr(bytes, '\0', data->cbData);
         text.assign(bytes, nul ? static_cast<const char*>(nul) - bytes : data->cbData);
     }
-    if (StartsWithAsciiNoCase(text.c_str(), "PONG")) {
+    if (StartsWithIgnoringAsciiCase(text.c_str(), "PONG")) {
         if (g_app.unansweredPings > 0)
             --g_app.unansweredPings;
-    } else if (StartsWithAsciiNoCase(text.c_str(), "CALL ")) {
+    } else if (StartsWithIgnoringAsciiCase(text.c_str(), "CALL ")) {
         HandleCallNotification(text.c_str());
     }
     return 1;
