@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "handset_window.h"
 #include "sim_control.h"
 #include "sim_device.h"
 #include "sim_protocol.h"
@@ -37,11 +38,14 @@ DWORD WINAPI WindowThread(void* parameter)
     context->ok = control != nullptr;
     SetEvent(context->ready);
     if (control) {
+        if (HandsetWindowWanted())
+            (void)CreateHandsetWindow(); // the channel works without it
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+        DestroyHandsetWindow();
     }
     EndSimThread();
 }
@@ -99,4 +103,5 @@ void StopWindowThread()
 
 void NotifyStateChanged()
 {
+    RefreshHandsetWindow();
 }
