@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "handset_window.h"
 #include "sim_control.h"
 #include "sim_device.h"
 #include "sim_protocol.h"
@@ -17,6 +18,7 @@ HWND g_control = nullptr;
 
 struct StartContext {
     HANDLE ready;
+    bool showHandset; // read at Open, on the program's thread, like the rest of the setup
     bool ok;
 };
 
@@ -34,14 +36,18 @@ DWORD WINAPI WindowThread(void* parameter)
         SimDeviceLock lock;
         g_control = control;
     }
+    bool showHandset = context->showHandset;
     context->ok = control != nullptr;
-    SetEvent(context->ready);
+    SetEvent(context->ready); // the context is gone after this
     if (control) {
+        if (showHandset)
+            (void)CreateHandsetWindow(); // the channel works without it
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+        DestroyHandsetWindow();
     }
     EndSimThread();
 }
@@ -54,7 +60,8 @@ bool StartWindowThread()
         if (g_thread)
             return true;
     }
-    StartContext context = {CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
+    StartContext context = {CreateEventA(nullptr, TRUE, FALSE, nullptr), HandsetWindowWanted(),
+                            false};
     if (!context.ready)
         return false;
     DWORD threadId = 0;
@@ -99,4 +106,5 @@ void StopWindowThread()
 
 void NotifyStateChanged()
 {
+    RefreshHandsetWindow();
 }

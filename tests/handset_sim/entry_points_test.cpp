@@ -376,3 +376,45 @@ TEST_F(KvlibInProcess, CloseWaitsForTheCallbackInFlightAndDropsTheRest)
     EXPECT_EQ(file[file.size() - 2], tid_ + "USBPhone_Close");
     EXPECT_EQ(file.back(), tid_ + "Unload");
 }
+
+TEST_F(KvlibInProcess, HandsetWindowOnlyOnRequestAndItsButtonsQueueEvents)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(nullptr));
+    ASSERT_NO_FATAL_FAILURE(OpenAndBind());
+    EXPECT_EQ(WaitForWindow(nullptr, "Handset", GetCurrentProcessId(), 300), nullptr);
+    api_.Close();
+    sim_ = nullptr;
+
+    SetEnvironmentVariableA("USBPHONE_SIM_WINDOW", "1");
+    ASSERT_NO_FATAL_FAILURE(OpenAndBind());
+    SetEnvironmentVariableA("USBPHONE_SIM_WINDOW", nullptr);
+    HWND handset = WaitForWindow(nullptr, "Handset", GetCurrentProcessId(), 5000);
+    ASSERT_NE(handset, nullptr);
+    EXPECT_TRUE(IsWindowVisible(handset));
+
+    // A person's clicks: key 5, lift, NO, put down, unplug. The switches are labelled by
+    // what they will do next.
+    const char* clicks[] = {"5", "Lift handset", "NO", "Put down", "Unplug"};
+    for (const char* label : clicks) {
+        HWND button = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            button = FindWindowExA(handset, nullptr, "BUTTON", label);
+            return button != nullptr;
+        }, 5000)) << label;
+        size_t before = ReceivedCount();
+        SendMessageA(button, BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return ReceivedCount() > before; }, 5000)) << label;
+    }
+    std::vector<std::string> seen;
+    {
+        std::lock_guard<std::mutex> lock(g_received.mutex);
+        seen = g_received.events;
+    }
+    Sequence expected = {"clicks", {"key 5", "key 80", "key 30", "key 70", "plug 0 0"}};
+    EXPECT_SEQUENCE(expected, seen);
+
+    // The window goes with Close.
+    api_.Close();
+    sim_ = nullptr;
+    EXPECT_FALSE(IsWindow(handset));
+}
