@@ -1,4 +1,6 @@
 // Faults on request: a hung Skype, Skype quitting, and a second start.
+#include <thread>
+
 #include "sim_fixture.h"
 
 TEST_F(SkypeSimTest, HangStopsEveryWindowForAWhileThenRecovers)
@@ -58,4 +60,37 @@ TEST(SkypeSimOptions, UnknownOptionIsRefused)
     ASSERT_TRUE(sim);
     EXPECT_EQ(WaitForExitPumping(sim.process, 10000), 2u);
     CloseHandle(sim.process);
+}
+
+// The program's side hangs: the simulator waits in its send to it, and the control channel
+// must still answer meanwhile (tests and the demo drive the simulator during such waits).
+TEST_F(SkypeSimTest, ControlChannelAnswersWhileTheClientIsHung)
+{
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    HANDLE attached = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool delivered = false;
+    std::thread program([&] {
+        FakeSkypeClient hungClient;
+        hungClient.Broadcast(false);
+        hungClient.PumpUntil([&] { return hungClient.ApiWindow() != nullptr; }, 5000);
+        SetEvent(attached);
+        WaitForSingleObject(resume, 10000);  // hung: takes no messages
+        delivered = hungClient.WaitForText("USERSTATUS AWAY", 5000);
+    });
+    ASSERT_EQ(WaitForSingleObject(attached, 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(control.Notify("USERSTATUS AWAY"));
+    Sleep(200);  // the simulator is now waiting in its send to the hung window
+
+    DWORD start = GetTickCount();
+    EXPECT_EQ(control.Incoming("Ann Example"), 1001);
+    std::vector<SimCallInfo> calls;
+    EXPECT_TRUE(control.Calls(&calls));
+    EXPECT_LT(GetTickCount() - start, 2000u);
+
+    SetEvent(resume);
+    program.join();
+    EXPECT_TRUE(delivered);
+    CloseHandle(attached);
+    CloseHandle(resume);
 }
