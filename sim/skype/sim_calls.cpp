@@ -1,0 +1,139 @@
+// Calls of the simulated Skype (see sim_calls.h).
+#include "sim_calls.h"
+
+#include <cstring>
+
+#include "api_window.h"
+#include "sim_log.h"
+
+namespace {
+int ConnectedSeconds(const SimCall& call)
+{
+    if (!call.connected)
+        return 0;
+    DWORD until = IsCallEnded(call) ? call.endedTick : GetTickCount();
+    return int((until - call.connectedTick) / 1000);
+}
+
+SimCall& AddCall(const std::string& partner, bool incoming)
+{
+    SimCall call;
+    call.id = g_sim.nextCallId++;
+    call.partner = partner;
+    call.incoming = incoming;
+    g_sim.calls.push_back(call);
+    return g_sim.calls.back();
+}
+
+bool StatusIs(const SimCall& call, const char* status)
+{
+    return call.status == status;
+}
+}  // namespace
+
+bool IsCallEnded(const SimCall& call)
+{
+    static const char* const kEnded[] = {"FINISHED", "MISSED", "REFUSED", "CANCELLED",
+                                         "FAILED", "BUSY"};
+    for (const char* status : kEnded)
+        if (call.status == status)
+            return true;
+    return false;
+}
+
+SimCall* FindCall(int id)
+{
+    for (SimCall& call : g_sim.calls)
+        if (call.id == id)
+            return &call;
+    return nullptr;
+}
+
+int StartIncomingCall(const std::string& name)
+{
+    SimCall& call = AddCall(name, true);
+    SetCallStatus(call, "RINGING");
+    return call.id;
+}
+
+int StartOutgoingCall(const std::string& number)
+{
+    SimCall& call = AddCall(number, false);
+    SetCallStatus(call, "UNPLACED");
+    SetCallStatus(call, "ROUTING");
+    SetCallStatus(call, "RINGING");
+    return call.id;
+}
+
+void SetCallStatus(SimCall& call, const char* status)
+{
+    call.status = status;
+    call.statusTick = GetTickCount();
+    if (std::strcmp(status, "INPROGRESS") == 0 && !call.connected) {
+        call.connected = true;
+        call.connectedTick = call.statusTick;
+        call.durationSent = 0;
+    }
+    if (IsCallEnded(call))
+        call.endedTick = call.statusTick;
+    QueueNotification(Format("CALL %d STATUS %s", call.id, status));
+}
+
+bool HangUpLocally(SimCall& call)
+{
+    if (IsCallEnded(call))
+        return false;
+    if (call.connected)
+        SetCallStatus(call, "FINISHED");
+    else if (call.incoming)
+        SetCallStatus(call, "REFUSED");
+    else
+        SetCallStatus(call, "CANCELLED");
+    return true;
+}
+
+bool HangUpRemotely(SimCall& call)
+{
+    if (IsCallEnded(call))
+        return false;
+    if (call.connected)
+        SetCallStatus(call, "FINISHED");
+    else if (call.incoming)
+        SetCallStatus(call, "MISSED");
+    else
+        SetCallStatus(call, "REFUSED");
+    return true;
+}
+
+SimCall* NewestLiveCall()
+{
+    for (auto it = g_sim.calls.rbegin(); it != g_sim.calls.rend(); ++it)
+        if (!IsCallEnded(*it))
+            return &*it;
+    return nullptr;
+}
+
+void TickCalls()
+{
+    DWORD now = GetTickCount();
+    for (SimCall& call : g_sim.calls) {
+        if (StatusIs(call, "INPROGRESS")) {
+            // After a hang only the latest value is reported, as a clock would.
+            int seconds = ConnectedSeconds(call);
+            if (seconds > call.durationSent) {
+                call.durationSent = seconds;
+                if (g_sim.options.duration)
+                    QueueNotification(Format("CALL %d DURATION %d", call.id, seconds));
+            }
+        } else if (StatusIs(call, "RINGING") && call.incoming && g_sim.options.ringTimeoutMs &&
+                   now - call.statusTick >= g_sim.options.ringTimeoutMs) {
+            SetCallStatus(call, "MISSED");
+        }
+    }
+}
+
+std::string DescribeCall(const SimCall& call)
+{
+    return Format("%d %s %s %d %s", call.id, call.status.c_str(), call.incoming ? "in" : "out",
+                  ConnectedSeconds(call), call.partner.c_str());
+}

@@ -1,0 +1,37 @@
+// Calls of the simulated Skype: the call table and every status change, each of which
+// queues the notification Skype sends for it.
+#pragma once
+#include <string>
+
+#include "sim_state.h"
+
+bool IsCallEnded(const SimCall& call);
+
+// The call with that id, or null. The pointer is valid until the next call is created.
+SimCall* FindCall(int id);
+
+// A call from `name` rings here: "CALL <id> STATUS RINGING". Returns the new id.
+int StartIncomingCall(const std::string& name);
+
+// The user dials `number`: UNPLACED, ROUTING, then RINGING at the far end. Returns the id.
+int StartOutgoingCall(const std::string& number);
+
+// Moves the call to `status` and queues "CALL <id> STATUS <status>".
+void SetCallStatus(SimCall& call, const char* status);
+
+// This side ends the call: FINISHED when connected, REFUSED when it was ringing here,
+// CANCELLED when it was still being placed. False when the call had ended already.
+bool HangUpLocally(SimCall& call);
+
+// The far end ends the call: FINISHED when connected, MISSED when the caller gives up while
+// it rings here, REFUSED when our call is turned down. False when it had ended already.
+bool HangUpRemotely(SimCall& call);
+
+// The newest call that has not ended, or null.
+SimCall* NewestLiveCall();
+
+// Periodic work: DURATION lines and the ring timeout. Called from a timer.
+void TickCalls();
+
+// One line per call for the control channel: "<id> <status> <in|out> <seconds> <partner>".
+std::string DescribeCall(const SimCall& call);

@@ -1,0 +1,15 @@
+// Command-line options of skypesim.exe. With none it behaves as a plain Skype would.
+//   --attach-status N         attach reply status (0, 1, 2, 3 or 0x8001); default 0
+//   --attach-timing sync|posted  answer inside the discovery broadcast (default) or after it
+//   --no-pong                 never answer PING
+//   --misspelt-reply          answer "GET CALL <id> PARTENER_DISPNAME" with the name
+//   --no-duration             no DURATION lines
+//   --no-greeting             nothing pushed right after a successful attach
+//   --ring-timeout MS         incoming calls nobody answers become MISSED after MS
+//   --hidden                  start with the main window hidden
+//   --allow-second            run even when another simulator runs on this desktop
+#pragma once
+#include "sim_state.h"
+
+// False on an unknown option or a bad value.
+bool ParseSimOptions(int argc, char** argv, SimOptions* options);

@@ -1,0 +1,76 @@
+// The simulator's whole state: one global record owned by the UI thread, on which every
+// window of the simulator lives, so nothing here needs a lock.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+struct SimOptions {
+    unsigned attachStatus = 0;   // lParam of the attach reply to a discovery broadcast
+    bool attachPosted = false;   // false: answer inside the broadcast; true: after it
+    bool pong = true;            // answer "PING" with "PONG"
+    bool misspeltReply = false;  // answer the misspelt display-name property with a name
+    bool duration = true;        // "CALL <id> DURATION <s>" once a second while in progress
+    bool greeting = true;        // the state notifications Skype pushes right after attach
+    DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
+    bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
+    bool allowSecond = false;    // run even when another simulator runs on this desktop
+};
+
+struct SimCall {
+    int id = 0;
+    std::string partner;     // display name (incoming) or number dialled (outgoing)
+    bool incoming = false;
+    std::string status;      // UNPLACED, ROUTING, RINGING, INPROGRESS, ONHOLD, FINISHED, ...
+    DWORD statusTick = 0;    // GetTickCount() of the last status change
+    DWORD connectedTick = 0; // GetTickCount() when it first went INPROGRESS
+    DWORD endedTick = 0;     // GetTickCount() when it ended
+    bool connected = false;
+    int durationSent = 0;    // the last DURATION value reported
+};
+
+struct SimLogEntry {
+    DWORD ms;  // milliseconds since the simulator started
+    std::string text;
+};
+
+struct SimState {
+    SimOptions options;
+    HINSTANCE instance = nullptr;
+    UINT discoverMessage = 0;
+    UINT attachMessage = 0;
+
+    HWND apiWindow = nullptr;      // hidden top-level window that speaks the API
+    HWND mainWindow = nullptr;     // visible "Skype" window
+    HWND tabControl = nullptr;
+    HWND numberField = nullptr;
+    HWND logList = nullptr;
+    HWND controlWindow = nullptr;  // message-only control channel
+
+    HWND attachedClient = nullptr;  // receives replies and notifications
+    HWND lastDiscoverer = nullptr;  // wParam of the latest discovery broadcast
+
+    std::vector<SimCall> calls;
+    int nextCallId = 1001;
+
+    // Notifications wait here until the message loop sends them, so that call logic never
+    // runs inside a send (where the client's own commands could re-enter it).
+    std::deque<std::string> outbox;
+    bool flushing = false;
+
+    std::vector<SimLogEntry> log;
+    LARGE_INTEGER startCounter = {};
+    LARGE_INTEGER counterFrequency = {};
+};
+
+extern SimState g_sim;
+
+// Private messages of the simulator's windows.
+enum : UINT {
+    WM_SIM_FLUSH = WM_APP + 1,   // API window: send what waits in the outbox
+    WM_SIM_ATTACH,               // API window: posted attach reply (wParam client, lParam status)
+    WM_SIM_HANG,                 // control window: stop pumping messages for wParam ms
+    WM_SIM_QUIT,                 // control window: end the simulator
+};

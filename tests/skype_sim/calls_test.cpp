@@ -1,0 +1,184 @@
+// Calls as Skype reports them: incoming and outgoing, answered, refused, missed, several at
+// once, and the DURATION lines while in progress.
+#include "sim_fixture.h"
+#include "sequence.h"
+
+namespace {
+std::string StatusOf(SkypeSimClient& control, int id)
+{
+    std::string status;
+    return control.CallStatus(id, &status) ? status : "<no call>";
+}
+}  // namespace
+
+TEST_F(SkypeSimTest, IncomingCallAnsweredAndEndedByTheFarEnd)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    ASSERT_EQ(control.Incoming("Ann Example"), 1001);
+    ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS RINGING"));
+    fake.Command("GET CALL 1001 PARTNER_DISPNAME");
+    EXPECT_EQ(fake.Command("SET CALL 1001 STATUS INPROGRESS"),
+              std::vector<std::string>{"CALL 1001 STATUS INPROGRESS"});
+    ASSERT_TRUE(fake.PumpUntil([&] { return fake.Received().size() == 4; }, 5000));
+    fake.Command("SET CALL 1001 DTMF 7");
+    ASSERT_TRUE(control.FarEndHangsUp(1001));
+    ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS FINISHED"));
+    EXPECT_SEQUENCE((Sequence{"incoming call, sim side",
+                              {"send CALL 1001 STATUS RINGING",
+                               "recv GET CALL 1001 PARTNER_DISPNAME",
+                               "send CALL 1001 PARTNER_DISPNAME Ann Example",
+                               "recv SET CALL 1001 STATUS INPROGRESS",
+                               "send CALL 1001 STATUS INPROGRESS",  // the echo
+                               "send CALL 1001 STATUS INPROGRESS",  // the change
+                               "recv SET CALL 1001 DTMF 7",
+                               "send CALL 1001 DTMF 7",
+                               "send CALL 1001 STATUS FINISHED"}}),
+                    SimLog());
+    EXPECT_EQ(fake.Command("SET CALL 1001 STATUS FINISHED"),
+              std::vector<std::string>{"ERROR 24 Cannot hangup inactive call"});
+    EXPECT_EQ(fake.Command("SET CALL 1001 DTMF 1"),
+              std::vector<std::string>{"ERROR 41 Call not active"});
+}
+
+TEST_F(SkypeSimTest, IncomingCallEndsEachWayItCan)
+{
+    struct EndCase {
+        const char* name;
+        std::function<void(SkypeSimTest*, int)> end;
+        const char* status;
+    };
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    const EndCase cases[] = {
+        {"refused here", [](SkypeSimTest* t, int id) {
+             EXPECT_EQ(t->fake.Command(Format("SET CALL %d STATUS FINISHED", id)),
+                       std::vector<std::string>{Format("CALL %d STATUS FINISHED", id)});
+         }, "REFUSED"},
+        {"caller gives up", [](SkypeSimTest* t, int id) {
+             EXPECT_TRUE(t->control.CallerGivesUp(id));
+         }, "MISSED"},
+        {"caller hangs up while ringing", [](SkypeSimTest* t, int id) {
+             EXPECT_TRUE(t->control.FarEndHangsUp(id));
+         }, "MISSED"},
+        {"nobody answers", [](SkypeSimTest* t, int) {
+             EXPECT_TRUE(t->control.SetRingTimeout(300));
+         }, "MISSED"},
+        {"hung up here after answering", [](SkypeSimTest* t, int id) {
+             t->fake.Command(Format("SET CALL %d STATUS INPROGRESS", id));
+             t->fake.Command(Format("SET CALL %d STATUS FINISHED", id));
+         }, "FINISHED"},
+    };
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        int id = control.Incoming("Bob");
+        ASSERT_GT(id, 0);
+        ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", id)));
+        c.end(this, id);
+        std::string ended = Format("CALL %d STATUS %s", id, c.status);
+        EXPECT_TRUE(fake.WaitForText(ended)) << "missing: " << ended;
+        EXPECT_EQ(StatusOf(control, id), c.status);
+        control.SetRingTimeout(0);
+    }
+}
+
+TEST_F(SkypeSimTest, OutgoingCallDialledOnThePad)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    for (const char* key : {"5", "5", "0", "1"}) {
+        fake.Command(std::string("BTN_PRESSED ") + key);
+        fake.Command(std::string("BTN_RELEASED ") + key);
+    }
+    EXPECT_EQ(fake.Command("BTN_PRESSED YES"), std::vector<std::string>{"BTN_PRESSED YES"});
+    fake.Command("BTN_RELEASED YES");
+    ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS RINGING"));
+    EXPECT_EQ(fake.Command("GET CALL 1001 PARTNER_DISPNAME"),
+              std::vector<std::string>{"CALL 1001 PARTNER_DISPNAME 5501"});
+    // Our own call cannot be answered from this side.
+    EXPECT_EQ(fake.Command("SET CALL 1001 STATUS INPROGRESS"),
+              std::vector<std::string>{"ERROR 21 Unknown/disallowed call prop"});
+    ASSERT_TRUE(control.FarEndAnswers(1001));
+    ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS INPROGRESS"));
+    EXPECT_EQ(fake.Command("SET CALL 1001 DTMF #"), std::vector<std::string>{"CALL 1001 DTMF #"});
+    EXPECT_EQ(fake.Command("SET CALL 1001 DTMF x"),
+              std::vector<std::string>{"ERROR 42 Invalid DTMF code"});
+    fake.Command("SET CALL 1001 STATUS FINISHED");
+    ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS FINISHED"));
+    EXPECT_SEQUENCE((Sequence{"outgoing call, client side",
+                              {"CALL 1001 STATUS UNPLACED", "CALL 1001 STATUS ROUTING",
+                               "CALL 1001 STATUS RINGING", "CALL 1001 STATUS INPROGRESS",
+                               "CALL 1001 STATUS FINISHED"}}),
+                    Filter(fake.Received(), "CALL 1001 STATUS "));
+}
+
+TEST_F(SkypeSimTest, OutgoingCallNotAnsweredEndsPerSide)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    int cancelled = control.Outgoing("5501");
+    int refused = control.Outgoing("5502");
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", refused)));
+    fake.Command(Format("SET CALL %d STATUS FINISHED", cancelled));
+    ASSERT_TRUE(control.FarEndHangsUp(refused));
+    EXPECT_TRUE(fake.WaitForText(Format("CALL %d STATUS CANCELLED", cancelled)));
+    EXPECT_TRUE(fake.WaitForText(Format("CALL %d STATUS REFUSED", refused)));
+}
+
+TEST_F(SkypeSimTest, SeveralCallsAtOnceKeepTheirOwnStates)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    int first = control.Incoming("Ann Example");
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", first)));
+    fake.Command(Format("SET CALL %d STATUS INPROGRESS", first));
+    int second = control.Incoming("Bob");
+    int third = control.Outgoing("123");
+    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(third, first + 2);
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", third)));
+    EXPECT_EQ(fake.Command(Format("SET CALL %d DTMF 1", second)),
+              std::vector<std::string>{"ERROR 41 Call not active"});
+    EXPECT_EQ(fake.Command(Format("SET CALL %d DTMF 1", first)),
+              std::vector<std::string>{Format("CALL %d DTMF 1", first)});
+    fake.Command(Format("SET CALL %d STATUS FINISHED", second));
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS REFUSED", second)));
+
+    std::vector<SimCallInfo> calls;
+    ASSERT_TRUE(control.Calls(&calls));
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].status, "INPROGRESS");
+    EXPECT_TRUE(calls[0].incoming);
+    EXPECT_EQ(calls[0].partner, "Ann Example");
+    EXPECT_EQ(calls[1].status, "REFUSED");
+    EXPECT_EQ(calls[2].status, "RINGING");
+    EXPECT_FALSE(calls[2].incoming);
+    EXPECT_EQ(calls[2].partner, "123");
+}
+
+TEST_F(SkypeSimTest, DurationOncePerSecondWhileInProgress)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting"));
+    int id = control.Incoming("Ann Example");
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", id)));
+    EXPECT_TRUE(fake.Received().size() == 1) << "DURATION before the call was answered";
+    fake.Command(Format("SET CALL %d STATUS INPROGRESS", id));
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d DURATION 2", id), 5000));
+    ASSERT_TRUE(control.FarEndHangsUp(id));
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS FINISHED", id)));
+    fake.PumpUntil([] { return false; }, 1300);
+    EXPECT_SEQUENCE((Sequence{"durations", {Format("CALL %d DURATION 1", id),
+                                            Format("CALL %d DURATION 2", id)}}),
+                    Filter(fake.Received(), "CALL 1001 DURATION"));
+
+    std::vector<SimLogLine> log;
+    ASSERT_TRUE(control.ReadLog(&log));
+    unsigned long connected = 0, first = 0, second = 0;
+    for (const SimLogLine& line : log) {
+        if (line.text == Format("send CALL %d STATUS INPROGRESS", id) && !connected)
+            connected = line.ms;
+        if (line.text == Format("send CALL %d DURATION 1", id))
+            first = line.ms;
+        if (line.text == Format("send CALL %d DURATION 2", id))
+            second = line.ms;
+    }
+    // A second apart, within what a loaded machine adds.
+    EXPECT_GE(first - connected, 900u);
+    EXPECT_GE(second - first, 800u);
+    EXPECT_LE(second - first, 1600u);
+}
