@@ -86,6 +86,23 @@ std::vector<short> SoundSpan(const std::vector<short>& samples, int threshold)
     return std::vector<short>(samples.begin() + first, samples.begin() + last);
 }
 
+std::vector<short> WithoutGaps(const std::vector<short>& samples, size_t minRun)
+{
+    std::vector<short> out;
+    size_t i = 0;
+    while (i < samples.size()) {
+        size_t run = 0;
+        while (i + run < samples.size() && samples[i + run] == 0)
+            ++run;
+        if (run < minRun)
+            out.insert(out.end(), samples.begin() + i, samples.begin() + i + run);
+        i += run;
+        if (i < samples.size())
+            out.push_back(samples[i++]);
+    }
+    return out;
+}
+
 std::vector<double> StrongestFrequencies(const std::vector<short>& samples, int count)
 {
     std::vector<double> frequencies, powers;

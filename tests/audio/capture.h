@@ -18,6 +18,10 @@ std::vector<short> ReadCapture(long long offset);
 // The stretch from the first to the last sample louder than `threshold`; empty if none.
 std::vector<short> SoundSpan(const std::vector<short>& samples, int threshold);
 
+// `samples` without the runs of at least `minRun` zero samples inside them: the silence a
+// sound server inserts when it runs dry in the middle of a stream.
+std::vector<short> WithoutGaps(const std::vector<short>& samples, size_t minRun);
+
 // The `count` strongest frequencies of `samples`, scanned by Goertzel from 100 Hz to just
 // below half the rate in 5 Hz steps; each peak hides its neighbours within 80 Hz.
 std::vector<double> StrongestFrequencies(const std::vector<short>& samples, int count);
