@@ -1,4 +1,21 @@
-// Placeholder until the tone player lands.
+// The key-tone entry points used by the key handling.
 #include "audio/tones.h"
-void PlayTone(UINT) {}
-void PlayKeyToneByIndex(int) {}
+
+#include "app/app_state.h"
+#include "audio/wave_out_player.h"
+
+void PlayTone(UINT resourceId)
+{
+    // A fresh player per tone: nothing is cached, so a device plugged in since the last key
+    // is found by the next one.
+    WaveOutPlayer player;
+    if (player.Load(resourceId))
+        player.Play(false);
+}
+
+void PlayKeyToneByIndex(int index)
+{
+    if (index < 0 || index >= kKeyToneCount)
+        return;
+    PlayTone(g_app.keyToneTable[index]);
+}

@@ -1,0 +1,22 @@
+// Plain decisions of the key-tone player: the RIFF/WAVE chunk walk and the tone device choice.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <vector>
+
+// Finds the "fmt " and "data" chunks of a RIFF/WAVE image of `size` bytes.
+// `format` points at the first "fmt " chunk's data (null until one is found); `samples` and
+// `sampleBytes` describe the last "data" chunk seen before the walk stopped. True as soon as
+// both are known (a "fmt " chunk shorter than 14 bytes fails the walk at once). The walk ends
+// at the RIFF size, and never reads past `size`.
+bool FindWaveChunks(const BYTE* data, DWORD size, const WAVEFORMATEX** format,
+                    const BYTE** samples, DWORD* sampleBytes);
+
+// The name of one waveOut device, or null when its capabilities could not be read.
+typedef const char* ToneDeviceName;
+
+// The device key tones play on: the first whose name begins with "USB" (case-sensitive),
+// else device 0. Devices whose capabilities could not be read are skipped. This rule is
+// for the handset's key tones only; the call audio is routed to Skype by rules of its own.
+UINT ChooseToneDevice(const std::vector<ToneDeviceName>& names);

@@ -1,0 +1,194 @@
+// The RIFF/WAVE chunk walk and the key-tone device choice, as tables of cases.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/riff.h"
+
+namespace {
+
+// Builds a RIFF image chunk by chunk; the RIFF size covers what was added unless overridden.
+class RiffImage {
+public:
+    explicit RiffImage(const char* form = "WAVE") { Append(form, 4); }
+
+    // A chunk of `size` bytes of data, each byte `fill`, plus its pad byte when odd.
+    RiffImage& Chunk(const char* id, uint32_t size, uint8_t fill = 0x11)
+    {
+        Append(id, 4);
+        Le32(size);
+        body.insert(body.end(), size, fill);
+        if (size & 1)
+            body.push_back(0);
+        return *this;
+    }
+    // A 16-byte PCM "fmt " chunk (or `size` bytes of it).
+    RiffImage& Fmt(uint32_t size = 16)
+    {
+        Append("fmt ", 4);
+        Le32(size);
+        const uint8_t pcm[16] = {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xac, 0, 0, 2, 0, 16, 0};
+        for (uint32_t i = 0; i < size; ++i)
+            body.push_back(i < 16 ? pcm[i] : 0);
+        if (size & 1)
+            body.push_back(0);
+        return *this;
+    }
+    RiffImage& RiffSize(uint32_t size)
+    {
+        riffSize = size;
+        return *this;
+    }
+    RiffImage& Tag(const char* tag)
+    {
+        riffTag = tag;
+        return *this;
+    }
+    std::vector<BYTE> Bytes() const
+    {
+        std::vector<BYTE> out(riffTag.begin(), riffTag.end());
+        uint32_t size = riffSize ? riffSize : uint32_t(body.size());
+        for (int i = 0; i < 4; ++i)
+            out.push_back(BYTE(size >> (8 * i)));
+        out.insert(out.end(), body.begin(), body.end());
+        return out;
+    }
+
+private:
+    void Append(const char* text, size_t n)
+    {
+        for (size_t i = 0; i < n; ++i)
+            body.push_back(uint8_t(text[i]));
+    }
+    void Le32(uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            body.push_back(uint8_t(v >> (8 * i)));
+    }
+
+    std::vector<uint8_t> body;
+    std::string riffTag = "RIFF";
+    uint32_t riffSize = 0;
+};
+
+struct WalkCase {
+    const char* name;
+    RiffImage image;
+    bool found;
+    long formatOffset;  // offset of the format data in the image, -1: none expected
+    long samplesOffset; // offset of the sample data, -1: none expected
+    DWORD sampleBytes;
+};
+
+std::vector<WalkCase> WalkCases()
+{
+    std::vector<WalkCase> cases;
+    cases.push_back({"plain fmt then data", RiffImage().Fmt().Chunk("data", 100), true, 20, 44,
+                     100});
+    cases.push_back({"data before fmt", RiffImage().Chunk("data", 100).Fmt(), true, 128, 20,
+                     100});
+    cases.push_back({"odd chunk padded before the next",
+                     RiffImage().Chunk("LIST", 5).Fmt().Chunk("data", 7), true, 34, 58, 7});
+    cases.push_back({"odd data before fmt", RiffImage().Chunk("data", 3).Fmt(), true, 32, 20,
+                     3});
+    cases.push_back({"12-byte fmt fails although data follows",
+                     RiffImage().Fmt(12).Chunk("data", 100), false, -1, -1, 0});
+    cases.push_back({"14-byte fmt is enough", RiffImage().Fmt(14).Chunk("data", 10), true, 20,
+                     42, 10});
+    cases.push_back({"second fmt ignored (even a short one)",
+                     RiffImage().Fmt().Fmt(4).Chunk("data", 10), true, 20, 56, 10});
+    cases.push_back({"later data replaces earlier before fmt",
+                     RiffImage().Chunk("data", 10).Chunk("data", 20).Fmt(), true, 66, 38, 20});
+    cases.push_back({"empty data before fmt is not a pair",
+                     RiffImage().Chunk("data", 0).Fmt(), false, 28, 20, 0});
+    cases.push_back({"empty data after fmt completes the pair",
+                     RiffImage().Fmt().Chunk("data", 0), true, 20, 44, 0});
+    cases.push_back({"fmt without data", RiffImage().Fmt().Chunk("fact", 4), false, 20, -1, 0});
+    cases.push_back({"data without fmt", RiffImage().Chunk("data", 10), false, -1, 20, 10});
+    cases.push_back({"no chunks at all", RiffImage(), false, -1, -1, 0});
+    cases.push_back({"not RIFF", RiffImage().Tag("RIFX").Fmt().Chunk("data", 10), false, -1,
+                     -1, 0});
+    cases.push_back({"not WAVE", RiffImage("AVI ").Fmt().Chunk("data", 10), false, -1, -1, 0});
+    // The RIFF size ends the walk: a chunk after it is not part of the file.
+    cases.push_back({"data past the RIFF size not seen",
+                     RiffImage().Fmt().Chunk("data", 10).RiffSize(4 + 24), false, 20, -1, 0});
+    cases.push_back({"chunk starting just below the end is read",
+                     RiffImage().Fmt().Chunk("data", 10).RiffSize(4 + 24 + 1), true, 20, 44,
+                     10});
+    // ... but it cannot carry the walk past the bytes that really exist.
+    cases.push_back({"RIFF size beyond the image", RiffImage().Fmt().RiffSize(100000), false,
+                     20, -1, 0});
+    return cases;
+}
+
+TEST(FindWaveChunks, WalksChunksAsTabled)
+{
+    for (const WalkCase& c : WalkCases()) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> bytes = c.image.Bytes();
+        const WAVEFORMATEX* format = reinterpret_cast<const WAVEFORMATEX*>(1);
+        const BYTE* samples = reinterpret_cast<const BYTE*>(1);
+        DWORD sampleBytes = 12345;
+        bool found = FindWaveChunks(bytes.data(), DWORD(bytes.size()), &format, &samples,
+                                    &sampleBytes);
+        EXPECT_EQ(found, c.found);
+        const BYTE* expectFormat = c.formatOffset < 0 ? nullptr : bytes.data() + c.formatOffset;
+        const BYTE* expectSamples =
+            c.samplesOffset < 0 ? nullptr : bytes.data() + c.samplesOffset;
+        EXPECT_EQ(reinterpret_cast<const BYTE*>(format), expectFormat);
+        EXPECT_EQ(samples, expectSamples);
+        EXPECT_EQ(sampleBytes, c.sampleBytes);
+    }
+}
+
+TEST(FindWaveChunks, NeverReadsPastTheImage)
+{
+    // A data chunk whose size runs past the real bytes would make the player read beyond the
+    // resource: the walk refuses it, however large the RIFF size claims the file is.
+    std::vector<BYTE> bytes = RiffImage().Fmt().Chunk("data", 10).Bytes();
+    bytes[40] = 0xff; // data size 0x...ff
+    bytes[41] = 0xff;
+    const WAVEFORMATEX* format;
+    const BYTE* samples;
+    DWORD sampleBytes;
+    EXPECT_FALSE(FindWaveChunks(bytes.data(), DWORD(bytes.size()), &format, &samples,
+                                &sampleBytes));
+    // Every truncated copy of a good image is refused, wherever the cut falls.
+    std::vector<BYTE> good = RiffImage().Fmt().Chunk("data", 10).Bytes();
+    for (size_t n = 0; n < good.size(); ++n) {
+        std::vector<BYTE> prefix(good.begin(), good.begin() + n);
+        EXPECT_FALSE(FindWaveChunks(prefix.data(), DWORD(n), &format, &samples, &sampleBytes))
+            << n;
+    }
+}
+
+struct DeviceCase {
+    const char* name;
+    std::vector<ToneDeviceName> devices; // null: capabilities could not be read
+    UINT expected;
+};
+
+TEST(ChooseToneDevice, FirstNameBeginningWithUsbElseZero)
+{
+    const DeviceCase cases[] = {
+        {"second device is USB", {"PulseAudio", "USB Audio Device"}, 1},
+        {"first USB wins", {"Speakers", "USB Audio Device", "USB Headset"}, 1},
+        {"USB as first device", {"USB Audio Device", "Speakers"}, 0},
+        {"bare USB prefix", {"Speakers", "Line", "USBX"}, 2},
+        {"none USB", {"PulseAudio", "Speakers"}, 0},
+        {"lower-case usb does not count", {"PulseAudio", "usb Audio Device"}, 0},
+        {"mixed-case Usb does not count", {"PulseAudio", "Usb Audio Device"}, 0},
+        {"USB inside the name does not count", {"PulseAudio", "My USB Phone"}, 0},
+        {"name shorter than USB", {"US", "U", ""}, 0},
+        {"unreadable devices skipped", {nullptr, nullptr, "USB Audio Device"}, 2},
+        {"unreadable and no USB", {nullptr, "Speakers"}, 0},
+        {"all unreadable", {nullptr, nullptr}, 0},
+        {"no devices", {}, 0},
+    };
+    for (const DeviceCase& c : cases)
+        EXPECT_EQ(ChooseToneDevice(c.devices), c.expected) << c.name;
+}
+
+} // namespace

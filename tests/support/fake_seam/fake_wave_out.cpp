@@ -1,0 +1,84 @@
+// Recording fakes of the waveOut seam.
+#include "fake_wave_out.h"
+
+#include "app/seam.h"
+#include "audio/riff.h"
+#include "event_log.h"
+
+namespace {
+
+// The callback event of the last open (the player's named event).
+HANDLE g_callbackEvent = nullptr;
+
+// The WAVE id whose data chunk `samples` is, or 0.
+UINT WaveIdOf(const void* samples)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    for (UINT id = 133; id <= 147; ++id) {
+        HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), "WAVE");
+        if (!info)
+            continue;
+        HGLOBAL loaded = LoadResource(module, info);
+        const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+        if (!data)
+            continue;
+        const WAVEFORMATEX* format = nullptr;
+        const BYTE* chunk = nullptr;
+        DWORD chunkBytes = 0;
+        if (FindWaveChunks(data, SizeofResource(module, info), &format, &chunk, &chunkBytes) &&
+            chunk == samples)
+            return id;
+    }
+    return 0;
+}
+
+} // namespace
+
+MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT, const WAVEFORMATEX*, DWORD_PTR callback,
+                         DWORD_PTR, DWORD flags)
+{
+    *out = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0x5eed));
+    g_callbackEvent = (flags & CALLBACK_TYPEMASK) == CALLBACK_EVENT
+                          ? reinterpret_cast<HANDLE>(callback)
+                          : nullptr;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT, WAVEHDR* header, UINT)
+{
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutWrite(HWAVEOUT, WAVEHDR* header, UINT)
+{
+    UINT id = WaveIdOf(header->lpData);
+    SharedLog().Add(id ? Format("tone %u", id) : std::string("tone ?"));
+    // As if the driver had played the buffer already.
+    header->dwFlags |= WHDR_DONE;
+    if (g_callbackEvent)
+        SetEvent(g_callbackEvent);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutRestart(HWAVEOUT)
+{
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutReset(HWAVEOUT)
+{
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutUnprepareHeader(HWAVEOUT, WAVEHDR* header, UINT)
+{
+    header->dwFlags &= ~DWORD(WHDR_PREPARED);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutClose(HWAVEOUT)
+{
+    g_callbackEvent = nullptr;
+    return MMSYSERR_NOERROR;
+}
