@@ -13,14 +13,14 @@ struct AttachCase {
 };
 
 const AttachCase kAttachCases[] = {
-    {"sent_sync", "--no-greeting", false, 0, true},
-    {"sent_posted", "--no-greeting --attach-timing posted", false, 0, false},
-    {"posted_sync", "--no-greeting", true, 0, false},
-    {"posted_posted", "--no-greeting --attach-timing posted", true, 0, false},
-    {"pending", "--no-greeting --attach-status 1", false, 1, true},
-    {"refused", "--no-greeting --attach-status 2", false, 2, true},
-    {"not_available", "--no-greeting --attach-status 3", false, 3, true},
-    {"api_available", "--no-greeting --attach-status 0x8001", false, 0x8001, true},
+    {"sent_sync", "--no-greeting", false, 0, true},  // as the driver starts it, shown
+    {"sent_posted", "--no-greeting --attach-timing posted --hidden", false, 0, false},
+    {"posted_sync", "--no-greeting --hidden", true, 0, false},
+    {"posted_posted", "--no-greeting --attach-timing posted --hidden", true, 0, false},
+    {"pending", "--no-greeting --attach-status 1 --hidden", false, 1, true},
+    {"refused", "--no-greeting --attach-status 2 --hidden", false, 2, true},
+    {"not_available", "--no-greeting --attach-status 3 --hidden", false, 3, true},
+    {"api_available", "--no-greeting --attach-status 0x8001 --hidden", false, 0x8001, true},
 };
 
 class AttachTest : public SkypeSimTest, public ::testing::WithParamInterface<AttachCase> {};
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AttachTest, ::testing::ValuesIn(kAttachCases),
 
 TEST_F(SkypeSimTest, PendingAuthorisationThenAllowedAttachesLater)
 {
-    ASSERT_NO_FATAL_FAILURE(StartSim("--no-greeting --attach-status 1"));
+    ASSERT_NO_FATAL_FAILURE(StartSim("--no-greeting --attach-status 1 --hidden"));
     ASSERT_TRUE(fake.Broadcast(false));
     ASSERT_TRUE(fake.PumpUntil([&] { return fake.Attaches().size() == 1; }, 5000));
     // The user allows the program in Skype: a second attach message, unprompted.
@@ -80,7 +80,7 @@ TEST_F(SkypeSimTest, PendingAuthorisationThenAllowedAttachesLater)
 
 TEST_F(SkypeSimTest, GreetsAnAttachedClientWithItsState)
 {
-    ASSERT_NO_FATAL_FAILURE(StartSim("--no-duration"));
+    ASSERT_NO_FATAL_FAILURE(StartSim("--no-duration --hidden"));
     ASSERT_TRUE(fake.Broadcast(false));
     ASSERT_TRUE(fake.PumpUntil([&] { return fake.Received().size() == 3; }, 5000));
     EXPECT_SEQUENCE((Sequence{"greeting", {"CONNSTATUS ONLINE", "CURRENTUSERHANDLE simulator",

@@ -153,7 +153,7 @@ TEST_F(SkypeSimTest, SeveralCallsAtOnceKeepTheirOwnStates)
 
 TEST_F(SkypeSimTest, DurationOncePerSecondWhileInProgress)
 {
-    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting"));
+    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting --hidden"));
     int id = control.Incoming("Ann Example");
     ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", id)));
     EXPECT_TRUE(fake.Received().size() == 1) << "DURATION before the call was answered";

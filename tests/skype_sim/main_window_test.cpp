@@ -73,7 +73,7 @@ void CtrlTab(bool shift, int strokes)
 
 TEST_F(SkypeSimTest, MainWindowFoundAmongTheApiThreadsWindows)
 {
-    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    ASSERT_NO_FATAL_FAILURE(StartAttached(kShownOptions));
     DWORD thread = GetWindowThreadProcessId(fake.ApiWindow(), nullptr);
     Found main;
     main.pattern = "tSkMainForm.UnicodeClass";
@@ -107,7 +107,7 @@ TEST_F(SkypeSimTest, MainWindowFoundAmongTheApiThreadsWindows)
 
 TEST_F(SkypeSimTest, CtrlTabMovesTheTabsWhenSkypeHasTheFocus)
 {
-    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    ASSERT_NO_FATAL_FAILURE(StartAttached(kShownOptions));
     fake.Command("FOCUS");
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == control.MainWindow(); }, 3000));
     struct Step {
@@ -133,7 +133,7 @@ TEST_F(SkypeSimTest, CtrlTabMovesTheTabsWhenSkypeHasTheFocus)
 
 TEST_F(SkypeSimTest, CloseBoxHidesAndFocusShowsAgain)
 {
-    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    ASSERT_NO_FATAL_FAILURE(StartAttached(kShownOptions));
     HWND main = control.MainWindow();
     ASSERT_TRUE(IsWindowVisible(main));
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);

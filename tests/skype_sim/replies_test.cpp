@@ -73,7 +73,7 @@ TEST_F(SkypeSimTest, SilentOnPingWhenToldSo)
 
 TEST_F(SkypeSimTest, MisspeltPropertyAnsweredWithTheNameOnRequest)
 {
-    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting --no-duration --misspelt-reply"));
+    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting --no-duration --hidden --misspelt-reply"));
     ASSERT_EQ(control.Incoming("Ann Example"), 1001);
     ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS RINGING"));
     EXPECT_EQ(fake.Command("GET CALL 1001 PARTENER_DISPNAME"),
@@ -107,7 +107,7 @@ TEST_F(SkypeSimTest, LogCarriesTimeStampsAndCanBeCleared)
     ASSERT_NO_FATAL_FAILURE(StartAttached());
     fake.Command("PING");
     Sleep(50);
-    fake.Command("FOCUS");
+    fake.Command("BTN_PRESSED UP");
     std::vector<SimLogLine> log;
     ASSERT_TRUE(control.ReadLog(&log));
     ASSERT_EQ(log.size(), 4u);

@@ -12,6 +12,8 @@
 
 // The options most tests use: exact sequences without the greeting or DURATION lines.
 extern const char kQuietOptions[];
+// The same with the main window shown, as Skype starts.
+extern const char kShownOptions[];
 
 class SkypeSimTest : public ::testing::Test {
 public:
