@@ -81,14 +81,18 @@ start_wine_prefix() {
     export WINEPREFIX="$build/wineprefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -f "$WINEPREFIX/.usbphone-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.usbphone-ready-2" ]; then
         echo "env: creating the Wine prefix (once per build tree)"
         "$WINE" wineboot --init >/dev/null 2>&1 || true
         # Without this a crashing program sits in Wine's crash dialog forever under Xvfb.
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             >/dev/null 2>&1
+        # With no window manager, Wine waits 2 s for every visible window that is hidden or
+        # destroyed unless its windows are unmanaged.
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.usbphone-ready"
+        touch "$WINEPREFIX/.usbphone-ready-2"
     fi
 }
 

@@ -1,0 +1,99 @@
+// The driver with both simulators.
+#include "skype_run.h"
+
+#include <cstdio>
+
+#include "skype/audio_devices.h"
+
+SkypeRun::~SkypeRun()
+{
+    // The simulator, like Skype, refuses a second instance, and the next run finds "any"
+    // simulator: this one's process must be gone first.
+    HWND control = skype.ControlWindow();
+    if (control) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(control, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+        skype.Quit();
+        if (process) {
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    SetSkypePath(nullptr);
+}
+
+bool SkypeRun::Start(const std::string& skypeOptions)
+{
+    std::string command = "\"" + JoinPath(BinDir(), "skypesim.exe") + "\" " + skypeOptions;
+    SetSkypePath(command.c_str());
+    if (!driver.Start()) {
+        fprintf(stderr, "SkypeRun: the driver did not start\n");
+        return false;
+    }
+    if (!skype.Connect(0, 15000)) {
+        fprintf(stderr, "SkypeRun: no Skype simulator appeared\n");
+        return false;
+    }
+    if (!WaitUntil([&] { return Attached(); }, 15000)) {
+        fprintf(stderr, "SkypeRun: the simulator's client is %p, not the driver %p\n",
+                static_cast<void*>(skype.AttachedClient()), static_cast<void*>(driver.window));
+        return false;
+    }
+    return true;
+}
+
+bool SkypeRun::Attached()
+{
+    return skype.AttachedClient() == driver.window;
+}
+
+bool SkypeRun::StartSkypeAgain(const std::string& options)
+{
+    ChildProcess sim = StartProcess(JoinPath(BinDir(), "skypesim.exe"), options, BinDir());
+    if (!sim)
+        return false;
+    CloseHandle(sim.process);
+    return skype.Connect(sim.pid, 15000);
+}
+
+std::vector<std::string> SkypeRun::Received()
+{
+    std::vector<std::string> received;
+    for (const std::string& entry : skype.LogText())
+        if (entry.compare(0, 5, "recv ") == 0 && entry != "recv PING")
+            received.push_back(entry.substr(5));
+    return received;
+}
+
+bool SkypeRun::WaitReceived(const std::string& entry, DWORD timeoutMs)
+{
+    return WaitUntil([&] {
+        for (const std::string& seen : Received())
+            if (seen == entry)
+                return true;
+        return false;
+    }, timeoutMs);
+}
+
+HandsetSimState SkypeRun::Handset()
+{
+    HandsetSimState state;
+    HandsetSimGetState(driver.sim, &state);
+    return state;
+}
+
+bool SkypeRun::WaitHandset(bool (*condition)(const HandsetSimState&), DWORD timeoutMs)
+{
+    return WaitUntil([&] { return condition(Handset()); }, timeoutMs);
+}
+
+std::string ExpectedPlaybackDevice()
+{
+    return ChoosePlaybackDevice(WaveOutDeviceNames());
+}
+
+std::string ExpectedRecordingDevice()
+{
+    return ChooseRecordingDevice(WaveInDeviceNames());
+}

@@ -1,0 +1,32 @@
+// The driver with both simulators: usbphone.exe launching skypesim.exe through "SkypePath".
+#pragma once
+#include <string>
+#include <vector>
+
+#include "driver_run.h"
+#include "handset_sim_client.h"
+#include "skype_sim_client.h"
+
+class SkypeRun {
+public:
+    ~SkypeRun();
+    // Starts the driver, which launches the Skype simulator; waits until it has attached.
+    bool Start(const std::string& skypeOptions = "--no-duration --no-greeting");
+    bool Attached();                     // the simulator's attached client is the driver
+    bool StartSkypeAgain(const std::string& options = "--no-duration --no-greeting");
+
+    // Commands the simulator received since the last ClearSkypeLog (PINGs left out).
+    std::vector<std::string> Received();
+    // Waits until `entry` has been received; false after `timeoutMs`.
+    bool WaitReceived(const std::string& entry, DWORD timeoutMs);
+    HandsetSimState Handset();
+    bool WaitHandset(bool (*condition)(const HandsetSimState&), DWORD timeoutMs);
+    bool Key(int code) { return HandsetSimKey(driver.sim, code); }
+
+    DriverRun driver;
+    SkypeSimClient skype;
+};
+
+// Expected device names for "SET AUDIO_OUT" / "SET AUDIO_IN", from the live device lists.
+std::string ExpectedPlaybackDevice();
+std::string ExpectedRecordingDevice();
