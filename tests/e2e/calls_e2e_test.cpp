@@ -1,0 +1,127 @@
+// Calls end to end: the driver, the handset simulator and the Skype simulator together.
+#include <gtest/gtest.h>
+
+#include "event_log.h"
+#include "sequence.h"
+#include "skype_run.h"
+
+namespace {
+std::string Call(const char* format, int id)
+{
+    return Format(format, id);
+}
+
+bool RingingWithAnn(const HandsetSimState& s) { return s.ringing && s.lcdText == "Ann"; }
+bool RingingWithBob(const HandsetSimState& s) { return s.ringing && s.lcdText == "Bob"; }
+bool NotRinging(const HandsetSimState& s) { return !s.ringing; }
+bool Idle(const HandsetSimState& s)
+{
+    return !s.inCall && !s.light && !s.ringing && s.lcdText.empty();
+}
+
+class CallsE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.WaitReceived("SET AUDIO_IN " + ExpectedRecordingDevice(), 10000));
+        run.skype.ClearLog();
+    }
+    void TearDown() override { EXPECT_EQ(run.driver.Close(), 0u); }
+    SkypeRun run;
+};
+} // namespace
+
+TEST_F(CallsE2E, IncomingCallAnsweredWithTheHandsetAndEndedByTheFarEnd)
+{
+    int id = run.skype.Incoming("Ann");
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    EXPECT_TRUE(run.Handset().inCall);
+    EXPECT_TRUE(run.Handset().light);
+
+    run.Key(80); // lifted
+    ASSERT_TRUE(run.WaitReceived("HOOK OFF", 5000));
+    run.Key(50); // YES
+    ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
+    ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
+    std::string status;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    EXPECT_EQ(run.Handset().lcdText, "Ann");
+
+    run.Key(1);
+    run.Key(21);
+    ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d DTMF #", id), 5000));
+    run.skype.FarEndHangsUp(id);
+    ASSERT_TRUE(run.WaitHandset(Idle, 5000));
+    run.Key(70); // put down
+    ASSERT_TRUE(run.WaitReceived("HOOK ON", 5000));
+
+    const Sequence expected = {
+        "incoming call answered with the handset",
+        {Call("GET CALL %d PARTNER_DISPNAME", id), "FOCUS", "HOOK OFF", "FOCUS",
+         "BTN_PRESSED YES", "BTN_RELEASED YES", Call("SET CALL %d STATUS INPROGRESS", id),
+         "FOCUS", "BTN_PRESSED 1", "BTN_RELEASED 1", Call("SET CALL %d DTMF 1", id),
+         "FOCUS", "BTN_PRESSED #", "BTN_RELEASED #", Call("SET CALL %d DTMF #", id),
+         "HOOK ON"}};
+    EXPECT_SEQUENCE(expected, run.Received());
+}
+
+TEST_F(CallsE2E, SecondCallDuringAConversationIsRefused)
+{
+    int first = run.skype.Incoming("Ann");
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    run.Key(50);
+    ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
+    int second = run.skype.Incoming("Bob");
+    ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS FINISHED", second), 5000));
+    std::string status;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(second, &status) && status == "REFUSED"; }, 5000));
+    Sleep(300);
+    HandsetSimState handset = run.Handset();
+    EXPECT_TRUE(handset.inCall);
+    EXPECT_TRUE(handset.light);
+    EXPECT_FALSE(handset.ringing);
+    EXPECT_EQ(handset.lcdText, "Ann");
+    EXPECT_TRUE(run.skype.CallStatus(first, &status));
+    EXPECT_EQ(status, "INPROGRESS");
+}
+
+TEST_F(CallsE2E, SkypeQuittingWhileRingingStopsTheRingerAndANewSkypeRingsAgain)
+{
+    run.skype.Incoming("Ann");
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    HWND control = run.skype.ControlWindow();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    run.skype.Quit();
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+
+    ASSERT_TRUE(run.StartSkypeAgain());
+    ASSERT_TRUE(WaitUntil([&] { return run.Attached(); }, 10000));
+    run.skype.Incoming("Bob");
+    EXPECT_TRUE(run.WaitHandset(RingingWithBob, 5000));
+}
+
+TEST_F(CallsE2E, DiallingFromTheKeypadFillsTheLcdAndSkypesNumberField)
+{
+    for (int key : {5, 5, 0, 1, 20})
+        run.Key(key);
+    ASSERT_TRUE(run.WaitReceived("BTN_RELEASED *", 5000));
+    EXPECT_TRUE(WaitUntil([&] { return run.Handset().lcdText == "5501*"; }, 5000));
+    std::string number;
+    EXPECT_TRUE(run.skype.NumberField(&number));
+    EXPECT_EQ(number, "5501*");
+
+    run.Key(30); // NO: the display and Skype's number field are cleared, its window closed
+    ASSERT_TRUE(run.WaitReceived("BTN_RELEASED NO", 5000));
+    EXPECT_TRUE(WaitUntil([&] {
+        return run.skype.NumberField(&number) && number.empty() && run.skype.MainWindowVisible() == 0;
+    }, 5000));
+    HandsetSimState handset = run.Handset();
+    EXPECT_EQ(handset.lcdMode, 4);
+    EXPECT_EQ(handset.lcdText, "");
+}
