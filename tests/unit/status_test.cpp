@@ -12,6 +12,9 @@
 #include "fake_shell.h"
 #include "handset/handset_display.h"
 #include "skype/audio_devices.h"
+#include "process.h"
+
+#include <thread>
 
 namespace {
 const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";
@@ -130,4 +133,46 @@ TEST_F(Status, CloseAsksFirstAndOnlyOkEnds)
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+}
+
+namespace {
+struct MenuSeen {
+    std::string items;
+    bool chose = false;
+};
+
+// Runs beside the test thread while it is inside the icon's popup menu: reads the menu and
+// chooses "&Close" by its mnemonic.
+void ReadMenuAndChooseClose(MenuSeen* seen)
+{
+    HWND menuWindow = nullptr;
+    WaitUntil([&] { return (menuWindow = FindWindowA("#32768", nullptr)) != nullptr; }, 5000);
+    if (!menuWindow)
+        return;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[32] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        seen->items += std::string(i ? "|" : "") + (text[0] ? text : "-");
+    }
+    seen->chose = PostMessageA(menuWindow, WM_CHAR, 'c', 0) != 0;
+}
+} // namespace
+
+TEST_F(Status, RightButtonMenuOffersAboutAndCloseAndCloseAsksFirst)
+{
+    SetMessageBoxAnswer(IDCANCEL);
+    MenuSeen seen;
+    std::thread reader(ReadMenuAndChooseClose, &seen);
+    EXPECT_EQ(g_trayIcon.OnNotify(ownWindow, 888, WM_RBUTTONUP), 1); // returns once closed
+    reader.join();
+    EXPECT_EQ(seen.items, "&About...|-|&Close");
+    ASSERT_TRUE(seen.chose);
+    MSG message;
+    while (PeekMessageA(&message, ownWindow, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    EXPECT_SEQUENCE((Sequence{"close chosen from the menu",
+                              {"messagebox owner=0 text=Are you sure to close USB Phone Driver "
+                               "caption=USB Phone Driver type=0x21"}}),
+                    Log());
 }
