@@ -94,6 +94,10 @@ start_wine_prefix() {
         wineserver -w
         touch "$WINEPREFIX/.usbphone-ready-2"
     fi
+    # Start the Wine server and its services now, from here: otherwise the first test
+    # program starts them, they inherit its output, and CTest waits for them to end.
+    wineserver -p >/dev/null 2>&1 || true
+    "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
 start_env() {

@@ -2,6 +2,9 @@
 // window procedure's dispatch.
 #include "app/main_window.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/about_dialog.h"
 #include "app/app_state.h"
 #include "app/seam.h"
@@ -87,33 +90,39 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    std::string skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
-    if (!skypePath.empty())
-        (void)SeamWinExec(skypePath.c_str(), SW_SHOWNORMAL);
+    char* skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
+    if (*skypePath)
+        (void)SeamWinExec(skypePath, SW_SHOWNORMAL);
+    free(skypePath);
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
     SendDiscoverBroadcast();
     return 1;
 }
 
-std::string ReadSkypeRegistryValue(const char* valueName, const char* subKey)
+char* ReadSkypeRegistryValue(const char* valueName, const char* subKey)
 {
-    std::string keyName = std::string("SOFTWARE\\") + "Skype\\" + subKey;
+    char keyName[MAX_PATH];
+    snprintf(keyName, sizeof keyName, "SOFTWARE\\Skype\\%s", subKey);
+    char* value = static_cast<char*>(calloc(1, 1));
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::string();
-    // Size first, so that a path of any length is read in full. A value that changed between
-    // the two reads counts as missing.
-    std::string value;
+    if (!value || RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    // Size first, so that a path of any length is read in full; the NUL is ours, whatever
+    // the stored data holds. A value that changed between the two reads counts as missing.
     DWORD size = 0;
     if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
         size > 0) {
-        std::string buffer(size + 1, '\0');
+        char* buffer = static_cast<char*>(calloc(size + 1, 1));
         DWORD readSize = size;
-        if (RegQueryValueExA(key, valueName, nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(&buffer[0]), &readSize) == ERROR_SUCCESS &&
-            readSize <= size)
-            value.assign(buffer.c_str()); // up to the first NUL, which we added ourselves
+        if (buffer && RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buffer), &readSize) ==
+                          ERROR_SUCCESS) {
+            free(value);
+            value = buffer;
+        } else {
+            free(buffer);
+        }
     }
     RegCloseKey(key);
     return value;

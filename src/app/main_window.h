@@ -2,8 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 // Private messages: the handset library's callbacks post their events to the main window,
 // so that every event is handled on the main thread, in order.
 enum {
@@ -17,7 +15,7 @@ extern const char kMainWindowClass[];
 bool FindRunningInstance();
 void RegisterMainWindowClass(HINSTANCE instance);
 int CreateMainWindow(HINSTANCE instance, int showCommand);
-// The value's text under HKCU\SOFTWARE\Skype\<subKey>; empty when missing or unreadable.
-// Read in full, whatever its length.
-std::string ReadSkypeRegistryValue(const char* valueName, const char* subKey);
+// The value's text under HKCU\SOFTWARE\Skype\<subKey>, read in full whatever its length;
+// empty when missing or unreadable. Never null; the caller frees it with free().
+char* ReadSkypeRegistryValue(const char* valueName, const char* subKey);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

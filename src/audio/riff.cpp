@@ -58,11 +58,11 @@ bool FindWaveChunks(const BYTE* data, DWORD size, const WAVEFORMATEX** format,
     return false;
 }
 
-UINT ChooseToneDevice(const std::vector<ToneDeviceName>& names)
+UINT ChooseToneDevice(const char* const* names, UINT count)
 {
-    for (size_t i = 0; i < names.size(); ++i) {
+    for (UINT i = 0; i < count; ++i) {
         if (names[i] && std::strncmp(names[i], "USB", 3) == 0)
-            return UINT(i);
+            return i;
     }
     // Device 0 itself, not WAVE_MAPPER.
     return 0;

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <vector>
-
 // Finds the "fmt " and "data" chunks of a RIFF/WAVE image of `size` bytes.
 // `format` points at the first "fmt " chunk's data (null until one is found); `samples` and
 // `sampleBytes` describe the last "data" chunk seen before the walk stopped. True as soon as
@@ -13,10 +11,7 @@
 bool FindWaveChunks(const BYTE* data, DWORD size, const WAVEFORMATEX** format,
                     const BYTE** samples, DWORD* sampleBytes);
 
-// The name of one waveOut device, or null when its capabilities could not be read.
-typedef const char* ToneDeviceName;
-
 // The device key tones play on: the first whose name begins with "USB" (case-sensitive),
-// else device 0. Devices whose capabilities could not be read are skipped. This rule is
+// else device 0. Devices whose capabilities could not be read (null names) are skipped. This rule is
 // for the handset's key tones only; the call audio is routed to Skype by rules of its own.
-UINT ChooseToneDevice(const std::vector<ToneDeviceName>& names);
+UINT ChooseToneDevice(const char* const* names, UINT count);

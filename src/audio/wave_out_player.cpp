@@ -1,9 +1,8 @@
 // The key-tone player: device choice, resource lookup and the waveOut play steps.
 #include "audio/wave_out_player.h"
 
-#include <vector>
-
 #include "app/seam.h"
+#include "audio/device_names.h"
 #include "audio/riff.h"
 
 namespace {
@@ -15,17 +14,12 @@ const char kEventName[] = "WaveOutThreadEvent";
 // the buffer done. A silent driver must not hold the key thread for ever.
 const DWORD kDriverGraceMs = 1000;
 
-UINT ChooseToneDeviceNow(UINT deviceCount)
+UINT ChooseToneDeviceNow()
 {
-    std::vector<WAVEOUTCAPSA> caps(deviceCount);
-    std::vector<ToneDeviceName> names(deviceCount);
-    for (UINT i = 0; i < deviceCount; ++i) {
-        if (waveOutGetDevCapsA(i, &caps[i], sizeof caps[i]) == MMSYSERR_NOERROR) {
-            caps[i].szPname[MAXPNAMELEN - 1] = '\0';
-            names[i] = caps[i].szPname;
-        }
-    }
-    return ChooseToneDevice(names);
+    DeviceNames devices = ReadWaveOutNames();
+    UINT device = ChooseToneDevice(devices.names, devices.count);
+    FreeDeviceNames(&devices);
+    return device;
 }
 
 DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
@@ -55,7 +49,7 @@ bool WaveOutPlayer::Load(UINT resourceId)
     UINT deviceCount = waveOutGetNumDevs();
     if (deviceCount == 0)
         return false;
-    deviceIndex = ChooseToneDeviceNow(deviceCount);
+    deviceIndex = ChooseToneDeviceNow();
 
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId & 0xFFFF), "WAVE");

@@ -1,62 +1,60 @@
 // The audio devices Skype should use, chosen by name from the live device lists.
 #include "skype/audio_devices.h"
 
-#include <windows.h>
-#include <mmsystem.h>
+#include <cstring>
 
+#include "audio/device_names.h"
 
 namespace {
-bool ContainsUsb(const std::string& name)
+bool ContainsUsb(const char* name)
 {
-    return name.find("USB") != std::string::npos;
+    return strstr(name, "USB") != nullptr;
+}
+
+void CopyName(char* out, const char* name)
+{
+    lstrcpynA(out, name, MAXPNAMELEN);
 }
 } // namespace
 
-std::string ChoosePlaybackDevice(const std::vector<std::string>& names)
+const char* ChoosePlaybackDevice(const char* const* names, UINT count)
 {
-    std::string chosen;
-    for (const std::string& name : names) {
-        if (ContainsUsb(name))
-            return name;
-        if (chosen.empty())
-            chosen = name;
+    const char* chosen = "";
+    for (UINT i = 0; i < count; ++i) {
+        if (!names[i])
+            continue;
+        if (ContainsUsb(names[i]))
+            return names[i];
+        if (!*chosen)
+            chosen = names[i];
     }
     return chosen;
 }
 
-std::string ChooseRecordingDevice(const std::vector<std::string>& names)
+const char* ChooseRecordingDevice(const char* const* names, UINT count)
 {
-    std::string chosen;
-    for (const std::string& name : names) {
-        if (ContainsUsb(name))
-            chosen = name; // a later USB device replaces an earlier one
-        else if (chosen.empty())
-            chosen = name;
+    const char* chosen = "";
+    for (UINT i = 0; i < count; ++i) {
+        if (!names[i])
+            continue;
+        if (ContainsUsb(names[i]))
+            chosen = names[i]; // a later USB device replaces an earlier one
+        else if (!*chosen)
+            chosen = names[i];
     }
     return chosen;
 }
 
-std::vector<std::string> WaveOutDeviceNames()
+void ChosenPlaybackDevice(char* name)
 {
-    std::vector<std::string> names;
-    UINT count = waveOutGetNumDevs();
-    for (UINT id = 0; id < count; ++id) {
-        WAVEOUTCAPSA caps;
-        if (waveOutGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR)
-            names.push_back(caps.szPname);
-    }
-    return names;
+    DeviceNames devices = ReadWaveOutNames();
+    CopyName(name, ChoosePlaybackDevice(devices.names, devices.count));
+    FreeDeviceNames(&devices);
 }
 
-std::vector<std::string> WaveInDeviceNames()
+void ChosenRecordingDevice(char* name)
 {
-    std::vector<std::string> names;
-    UINT count = waveInGetNumDevs();
-    for (UINT id = 0; id < count; ++id) {
-        WAVEINCAPSA caps;
-        if (waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR)
-            names.push_back(caps.szPname);
-    }
-    return names;
+    DeviceNames devices = ReadWaveInNames();
+    CopyName(name, ChooseRecordingDevice(devices.names, devices.count));
+    FreeDeviceNames(&devices);
 }
-

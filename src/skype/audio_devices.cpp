@@ -1,17 +1,21 @@
 // Tells Skype to use the handset's USB sound devices.
 #include "skype/audio_devices.h"
 
+#include <mmsystem.h>
+
 #include <cstdio>
 
 #include "skype/skype_link.h"
 
 void SelectSkypeAudioDevices()
 {
-    std::string playback = ChoosePlaybackDevice(WaveOutDeviceNames());
-    std::string recording = ChooseRecordingDevice(WaveInDeviceNames());
+    char playback[MAXPNAMELEN];
+    char recording[MAXPNAMELEN];
+    ChosenPlaybackDevice(playback);
+    ChosenRecordingDevice(recording);
     char command[100];
-    snprintf(command, sizeof command, "SET AUDIO_OUT %s", playback.c_str());
+    snprintf(command, sizeof command, "SET AUDIO_OUT %s", playback);
     SendSkypeCommand(command);
-    snprintf(command, sizeof command, "SET AUDIO_IN %s", recording.c_str());
+    snprintf(command, sizeof command, "SET AUDIO_IN %s", recording);
     SendSkypeCommand(command);
 }

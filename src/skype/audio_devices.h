@@ -1,17 +1,17 @@
 // Tells Skype to use the handset's USB sound devices.
 #pragma once
-#include <string>
-#include <vector>
+#include <windows.h>
 
+// Over device names in id order (null entries: unreadable, skipped). The result points into
+// `names`, or is "" when no device has a name.
 // Playback: the first name containing "USB" (case respected), else the first non-empty name.
-std::string ChoosePlaybackDevice(const std::vector<std::string>& names);
+const char* ChoosePlaybackDevice(const char* const* names, UINT count);
 // Recording: the last name containing "USB", else the first non-empty name.
-std::string ChooseRecordingDevice(const std::vector<std::string>& names);
+const char* ChooseRecordingDevice(const char* const* names, UINT count);
 
-// Names of the waveOut / waveIn devices in id order; devices whose capabilities cannot be
-// read are left out.
-std::vector<std::string> WaveOutDeviceNames();
-std::vector<std::string> WaveInDeviceNames();
+// The choices over the live device lists, copied into `name` (MAXPNAMELEN bytes).
+void ChosenPlaybackDevice(char* name);
+void ChosenRecordingDevice(char* name);
 
 // Sends "SET AUDIO_OUT <name>" then "SET AUDIO_IN <name>", always both.
 void SelectSkypeAudioDevices();

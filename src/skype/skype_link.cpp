@@ -1,8 +1,8 @@
 // Attachment to Skype, the keep-alive and the WM_COPYDATA text channel.
 #include "skype/skype_link.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "app/app_state.h"
 #include "app/status.h"
@@ -80,18 +80,27 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
     if (!g_app.skypeApiWindow || reinterpret_cast<HWND>(wParam) != g_app.skypeApiWindow)
         return 0;
     const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    std::string text;
+    // A copy with our own NUL: never read past the data, even when the sender left out the
+    // NUL. Malformed data reads as an empty text.
+    size_t length = 0;
+    const char* bytes = nullptr;
     if (data && data->lpData && data->cbData > 0) {
-        // Never read past the data, even when the sender left out the NUL.
-        const char* bytes = static_cast<const char*>(data->lpData);
+        bytes = static_cast<const char*>(data->lpData);
         const void* nul = memchr(bytes, '\0', data->cbData);
-        text.assign(bytes, nul ? static_cast<const char*>(nul) - bytes : data->cbData);
+        length = nul ? size_t(static_cast<const char*>(nul) - bytes) : data->cbData;
     }
-    if (StartsWithIgnoringAsciiCase(text.c_str(), "PONG")) {
+    char* text = static_cast<char*>(malloc(length + 1));
+    if (!text)
+        return 1;
+    if (length)
+        memcpy(text, bytes, length);
+    text[length] = '\0';
+    if (StartsWithIgnoringAsciiCase(text, "PONG")) {
         if (g_app.unansweredPings > 0)
             --g_app.unansweredPings;
-    } else if (StartsWithIgnoringAsciiCase(text.c_str(), "CALL ")) {
-        HandleCallNotification(text.c_str());
+    } else if (StartsWithIgnoringAsciiCase(text, "CALL ")) {
+        HandleCallNotification(text);
     }
+    free(text);
     return 1;
 }

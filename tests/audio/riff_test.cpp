@@ -166,7 +166,7 @@ TEST(FindWaveChunks, NeverReadsPastTheImage)
 
 struct DeviceCase {
     const char* name;
-    std::vector<ToneDeviceName> devices; // null: capabilities could not be read
+    std::vector<const char*> devices; // null: capabilities could not be read
     UINT expected;
 };
 
@@ -188,7 +188,7 @@ TEST(ChooseToneDevice, FirstNameBeginningWithUsbElseZero)
         {"no devices", {}, 0},
     };
     for (const DeviceCase& c : cases)
-        EXPECT_EQ(ChooseToneDevice(c.devices), c.expected) << c.name;
+        EXPECT_EQ(ChooseToneDevice(c.devices.data(), UINT(c.devices.size())), c.expected) << c.name;
 }
 
 } // namespace

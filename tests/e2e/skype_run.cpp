@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include <mmsystem.h>
+
 #include "skype/audio_devices.h"
 
 SkypeRun::~SkypeRun()
@@ -90,10 +92,14 @@ bool SkypeRun::WaitHandset(bool (*condition)(const HandsetSimState&), DWORD time
 
 std::string ExpectedPlaybackDevice()
 {
-    return ChoosePlaybackDevice(WaveOutDeviceNames());
+    char name[MAXPNAMELEN];
+    ChosenPlaybackDevice(name);
+    return name;
 }
 
 std::string ExpectedRecordingDevice()
 {
-    return ChooseRecordingDevice(WaveInDeviceNames());
+    char name[MAXPNAMELEN];
+    ChosenRecordingDevice(name);
+    return name;
 }

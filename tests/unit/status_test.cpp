@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <mmsystem.h>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
@@ -37,9 +38,12 @@ protected:
     }
     std::vector<std::string> Attached()
     {
+        char playback[MAXPNAMELEN], recording[MAXPNAMELEN];
+        ChosenPlaybackDevice(playback);
+        ChosenRecordingDevice(recording);
         return {LcdEntry(2, 1, 6, nullptr, 0), Shell("NIM_MODIFY", 6, 0, 129, kTipAttached),
-                "skype SET AUDIO_OUT " + ChoosePlaybackDevice(WaveOutDeviceNames()),
-                "skype SET AUDIO_IN " + ChooseRecordingDevice(WaveInDeviceNames())};
+                std::string("skype SET AUDIO_OUT ") + playback,
+                std::string("skype SET AUDIO_IN ") + recording};
     }
 };
 } // namespace

@@ -1,0 +1,54 @@
+// Reading the waveOut and waveIn device names.
+#include "audio/device_names.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+template <class Caps, class Query>
+DeviceNames ReadNames(UINT count, Query query)
+{
+    DeviceNames devices = {0, nullptr, nullptr};
+    if (count == 0)
+        return devices;
+    devices.names = static_cast<const char**>(calloc(count, sizeof *devices.names));
+    devices.text = static_cast<char(*)[MAXPNAMELEN]>(calloc(count, MAXPNAMELEN));
+    if (!devices.names || !devices.text) {
+        FreeDeviceNames(&devices);
+        return devices;
+    }
+    devices.count = count;
+    for (UINT id = 0; id < count; ++id) {
+        Caps caps;
+        if (query(id, &caps, sizeof caps) != MMSYSERR_NOERROR)
+            continue;
+        memcpy(devices.text[id], caps.szPname, MAXPNAMELEN);
+        devices.text[id][MAXPNAMELEN - 1] = '\0';
+        devices.names[id] = devices.text[id];
+    }
+    return devices;
+}
+} // namespace
+
+DeviceNames ReadWaveOutNames()
+{
+    return ReadNames<WAVEOUTCAPSA>(waveOutGetNumDevs(), [](UINT id, WAVEOUTCAPSA* caps, UINT size) {
+        return waveOutGetDevCapsA(id, caps, size);
+    });
+}
+
+DeviceNames ReadWaveInNames()
+{
+    return ReadNames<WAVEINCAPSA>(waveInGetNumDevs(), [](UINT id, WAVEINCAPSA* caps, UINT size) {
+        return waveInGetDevCapsA(id, caps, size);
+    });
+}
+
+void FreeDeviceNames(DeviceNames* devices)
+{
+    free(devices->names);
+    free(devices->text);
+    devices->names = nullptr;
+    devices->text = nullptr;
+    devices->count = 0;
+}
