@@ -100,6 +100,19 @@ TEST_F(Status, StartupAddsTheIconThenRefreshes)
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
+TEST_F(Status, DestroyingTheIconRemovesItFromTheShell)
+{
+    {
+        TrayIcon icon;
+        icon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
+        icon.AddIcon(131, "Tavrix");
+    }
+    EXPECT_SEQUENCE((Sequence{"added, then removed at exit",
+                              {Shell("NIM_ADD", 7, 1029, 131, "Tavrix"),
+                               Shell("NIM_DELETE", 0, 0, 0, "")}}),
+                    Log());
+}
+
 TEST_F(Status, RestartedShellGetsTheIconBackWithoutOtherTraffic)
 {
     Attach();
