@@ -198,6 +198,24 @@ std::vector<std::string> HandsetSimJournal(HWND sim)
     return SplitLines(text);
 }
 
+std::vector<HandsetSimTimed> HandsetSimTimeline(HWND sim)
+{
+    std::vector<HandsetSimTimed> timeline;
+    std::string text;
+    if (!Request(sim, kSimCommandTimeline, std::string(), &text))
+        return timeline;
+    for (const std::string& line : SplitLines(text)) {
+        size_t blank = line.find(' ');
+        if (blank == std::string::npos)
+            continue;
+        HandsetSimTimed timed;
+        timed.qpc = strtoll(line.c_str(), nullptr, 10);
+        timed.entry = line.substr(blank + 1);
+        timeline.push_back(timed);
+    }
+    return timeline;
+}
+
 std::vector<std::string> ReadHandsetJournalFile(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,

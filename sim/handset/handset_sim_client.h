@@ -47,6 +47,15 @@ bool HandsetSimGetState(HWND sim, HandsetSimState* out);
 // simulator did not answer.
 std::vector<std::string> HandsetSimJournal(HWND sim);
 
+// The simulator's timeline: its last 256 journal lines and callback deliveries ("<tid>
+// Deliver key N", stamped just before the callback is called), each with the
+// QueryPerformanceCounter value of when it happened. Empty when the simulator did not answer.
+struct HandsetSimTimed {
+    long long qpc = 0;
+    std::string entry; // "<tid> <entry>"
+};
+std::vector<HandsetSimTimed> HandsetSimTimeline(HWND sim);
+
 // The journal file written when USBPHONE_SIM_JOURNAL names it (same lines, plus
 // "<tid> Unload" when the library was released). Empty when it cannot be read.
 std::vector<std::string> ReadHandsetJournalFile(const std::string& path);

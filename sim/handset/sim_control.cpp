@@ -109,6 +109,8 @@ LRESULT HandleControlRequest(HWND control, HWND replyWindow, const COPYDATASTRUC
         return Reply(control, replyWindow, request->dwData, StateText());
     case kSimCommandJournal:
         return Reply(control, replyWindow, request->dwData, JournalText());
+    case kSimCommandTimeline:
+        return Reply(control, replyWindow, request->dwData, TimelineText());
     }
     return 0;
 }
