@@ -216,6 +216,33 @@ std::vector<HandsetSimTimed> HandsetSimTimeline(HWND sim)
     return timeline;
 }
 
+bool HandsetSimProcessFigures(HWND sim, HandsetSimProcess* out)
+{
+    std::string text;
+    if (!Request(sim, kSimCommandProcess, std::string(), &text))
+        return false;
+    HandsetSimProcess figures;
+    int fields = 0;
+    for (const std::string& line : SplitLines(text)) {
+        size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            return false;
+        std::string name = line.substr(0, equals);
+        unsigned long long value = strtoull(line.c_str() + equals + 1, nullptr, 10);
+        ++fields;
+        if (name == "cpu100ns") figures.cpu100ns = value;
+        else if (name == "private") figures.privateBytes = value;
+        else if (name == "workingSet") figures.workingSet = value;
+        else if (name == "committed") figures.committed = value;
+        else if (name == "heapBusy") figures.heapBusy = value;
+        else --fields;
+    }
+    if (fields < 5)
+        return false;
+    *out = figures;
+    return true;
+}
+
 std::vector<std::string> ReadHandsetJournalFile(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
