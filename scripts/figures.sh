@@ -13,6 +13,7 @@ dir=$(run_build_dir)
 start_env "$dir"
 export WINEDEBUG=-all
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 bench_out=$("$WINE" "$dir/bin/usbphone_bench.exe" "$@" | tr -d '\r') || {
     echo "$bench_out"
     echo "figures: usbphone_bench failed" >&2
@@ -34,7 +35,8 @@ size_met=$([ "$size" -le $((256 * 1024)) ] && echo yes || echo NO)
 } | column -t -s'|'
 echo
 echo "Timed figures measured under Wine ($(wine_loader)) on the $dir build (this machine cannot"
-echo "run 32-bit code), $(nproc) cores; the size is the shipped i686 build's."
+echo "run 32-bit code), $(nproc) cores, load average $load_before before the run (other work on"
+echo "the machine shares the cores); the size is the shipped i686 build's."
 echo "Times come from QueryPerformanceCounter (one clock for all processes under Wine): the"
 echo "handset simulator stamps each key just before calling the driver's callback and each LCD"
 echo "request on entry; the benchmark itself plays Skype and stamps each command on arrival."
