@@ -198,6 +198,51 @@ std::vector<std::string> HandsetSimJournal(HWND sim)
     return SplitLines(text);
 }
 
+std::vector<HandsetSimTimed> HandsetSimTimeline(HWND sim)
+{
+    std::vector<HandsetSimTimed> timeline;
+    std::string text;
+    if (!Request(sim, kSimCommandTimeline, std::string(), &text))
+        return timeline;
+    for (const std::string& line : SplitLines(text)) {
+        size_t blank = line.find(' ');
+        if (blank == std::string::npos)
+            continue;
+        HandsetSimTimed timed;
+        timed.qpc = strtoll(line.c_str(), nullptr, 10);
+        timed.entry = line.substr(blank + 1);
+        timeline.push_back(timed);
+    }
+    return timeline;
+}
+
+bool HandsetSimProcessFigures(HWND sim, HandsetSimProcess* out)
+{
+    std::string text;
+    if (!Request(sim, kSimCommandProcess, std::string(), &text))
+        return false;
+    HandsetSimProcess figures;
+    int fields = 0;
+    for (const std::string& line : SplitLines(text)) {
+        size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            return false;
+        std::string name = line.substr(0, equals);
+        unsigned long long value = strtoull(line.c_str() + equals + 1, nullptr, 10);
+        ++fields;
+        if (name == "cpu100ns") figures.cpu100ns = value;
+        else if (name == "private") figures.privateBytes = value;
+        else if (name == "workingSet") figures.workingSet = value;
+        else if (name == "committed") figures.committed = value;
+        else if (name == "heapBusy") figures.heapBusy = value;
+        else --fields;
+    }
+    if (fields < 5)
+        return false;
+    *out = figures;
+    return true;
+}
+
 std::vector<std::string> ReadHandsetJournalFile(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,

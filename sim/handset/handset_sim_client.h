@@ -47,6 +47,26 @@ bool HandsetSimGetState(HWND sim, HandsetSimState* out);
 // simulator did not answer.
 std::vector<std::string> HandsetSimJournal(HWND sim);
 
+// The simulator's timeline: its last 256 journal lines and callback deliveries ("<tid>
+// Deliver key N", stamped just before the callback is called), each with the
+// QueryPerformanceCounter value of when it happened. Empty when the simulator did not answer.
+struct HandsetSimTimed {
+    long long qpc = 0;
+    std::string entry; // "<tid> <entry>"
+};
+std::vector<HandsetSimTimed> HandsetSimTimeline(HWND sim);
+
+// The CPU time and memory of the process the simulator runs in, as that process reads them
+// itself. False when the simulator did not answer.
+struct HandsetSimProcess {
+    unsigned long long cpu100ns = 0; // kernel + user time, 100 ns units
+    unsigned long long privateBytes = 0;
+    unsigned long long workingSet = 0;
+    unsigned long long committed = 0; // committed private regions (VirtualQuery)
+    unsigned long long heapBusy = 0;  // bytes in use in all heaps (HeapWalk)
+};
+bool HandsetSimProcessFigures(HWND sim, HandsetSimProcess* out);
+
 // The journal file written when USBPHONE_SIM_JOURNAL names it (same lines, plus
 // "<tid> Unload" when the library was released). Empty when it cannot be read.
 std::vector<std::string> ReadHandsetJournalFile(const std::string& path);

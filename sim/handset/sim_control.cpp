@@ -1,6 +1,8 @@
 // The control channel of the simulator: events in, Open's result, state and journal out.
 #include "sim_control.h"
 
+#include <psapi.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -44,6 +46,59 @@ std::string StateText()
                      s.openResult, s.lcdMode, s.inCall, s.skype, s.light, s.ringing, s.hook,
                      s.eventsDelivered, s.eventsDropped, s.stackFaults) +
            s.lcdText;
+}
+
+// Bytes in use in every heap of the process, block by block.
+unsigned long long HeapBusyBytes()
+{
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    unsigned long long busy = 0;
+    for (DWORD n = 0; n < count && n < 64; ++n) {
+        if (!HeapLock(heaps[n]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[n], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += entry.cbData;
+        HeapUnlock(heaps[n]);
+    }
+    return busy;
+}
+
+// Committed private memory, region by region (Wine reports no PrivateUsage).
+unsigned long long CommittedPrivateBytes()
+{
+    unsigned long long committed = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char* address = nullptr;
+    while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= address)
+            break;
+        address = next;
+    }
+    return committed;
+}
+
+// Read from inside the process: Wine answers these only for the calling process.
+std::string ProcessText()
+{
+    FILETIME created, exited, kernel, user;
+    unsigned long long cpu = 0;
+    if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        cpu = ((unsigned long long)kernel.dwHighDateTime << 32 | kernel.dwLowDateTime) +
+              ((unsigned long long)user.dwHighDateTime << 32 | user.dwLowDateTime);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    (void)GetProcessMemoryInfo(GetCurrentProcess(),
+                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    return SimFormat("cpu100ns=%llu\nprivate=%llu\nworkingSet=%llu\ncommitted=%llu\n"
+                     "heapBusy=%llu", cpu, (unsigned long long)memory.PrivateUsage,
+                     (unsigned long long)memory.WorkingSetSize, CommittedPrivateBytes(),
+                     HeapBusyBytes());
 }
 
 bool Reply(HWND control, HWND replyWindow, ULONG_PTR command, const std::string& text)
@@ -109,6 +164,10 @@ LRESULT HandleControlRequest(HWND control, HWND replyWindow, const COPYDATASTRUC
         return Reply(control, replyWindow, request->dwData, StateText());
     case kSimCommandJournal:
         return Reply(control, replyWindow, request->dwData, JournalText());
+    case kSimCommandProcess:
+        return Reply(control, replyWindow, request->dwData, ProcessText());
+    case kSimCommandTimeline:
+        return Reply(control, replyWindow, request->dwData, TimelineText());
     }
     return 0;
 }

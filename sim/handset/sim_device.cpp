@@ -3,7 +3,9 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
 
 HMODULE g_simModule = nullptr;
 
@@ -11,7 +13,16 @@ namespace {
 CRITICAL_SECTION g_lock;
 CRITICAL_SECTION g_delivery;
 SimDeviceState* g_state = nullptr;
-std::vector<std::string>* g_journal = nullptr;
+std::deque<std::string>* g_journal = nullptr;
+size_t g_journalMemoryLines = 4096;
+
+struct TimelineEntry {
+    LONGLONG qpc;
+    char text[kTimelineTextSize];
+};
+// Fixed storage: recording a line never allocates. Guarded by the device lock.
+TimelineEntry g_timeline[kTimelineSize];
+unsigned g_timelineCount = 0; // lines ever recorded; the newest is at (count - 1) % size
 HANDLE g_journalFile = INVALID_HANDLE_VALUE;
 bool g_journalFileTried = false;
 
@@ -35,6 +46,34 @@ void WriteJournalFile(const std::string& line)
     (void)WriteFile(g_journalFile, withEnd.data(), (DWORD)withEnd.size(), &written, nullptr);
 }
 
+size_t JournalMemoryLines()
+{
+    char text[32];
+    DWORD length = GetEnvironmentVariableA("USBPHONE_SIM_JOURNAL_MEMORY", text, sizeof text);
+    if (length == 0 || length >= sizeof text)
+        return 4096;
+    long lines = strtol(text, nullptr, 10);
+    return lines < 0 ? 0 : (size_t)lines;
+}
+
+// Under the device lock.
+void TimelineAddLocked(LONGLONG qpc, const std::string& line)
+{
+    TimelineEntry& entry = g_timeline[g_timelineCount % kTimelineSize];
+    entry.qpc = qpc;
+    size_t length = line.size() < sizeof entry.text - 1 ? line.size() : sizeof entry.text - 1;
+    memcpy(entry.text, line.data(), length);
+    entry.text[length] = '\0';
+    ++g_timelineCount;
+}
+
+LONGLONG Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
 int InitialOpenResult()
 {
     char text[32];
@@ -51,7 +90,8 @@ void SimDeviceAttach()
     InitializeCriticalSection(&g_delivery);
     g_state = new SimDeviceState;
     g_state->openResult = InitialOpenResult();
-    g_journal = new std::vector<std::string>;
+    g_journal = new std::deque<std::string>;
+    g_journalMemoryLines = JournalMemoryLines();
 }
 
 void SimDeviceDetach(bool unloading)
@@ -99,10 +139,35 @@ void LeaveDelivery() { LeaveCriticalSection(&g_delivery); }
 
 void JournalAdd(const std::string& entry)
 {
+    LONGLONG qpc = Now();
     std::string line = SimFormat("%lu ", GetCurrentThreadId()) + entry;
     SimDeviceLock lock;
-    g_journal->push_back(line);
+    TimelineAddLocked(qpc, line);
+    if (g_journalMemoryLines > 0) {
+        if (g_journal->size() >= g_journalMemoryLines)
+            g_journal->pop_front();
+        g_journal->push_back(line);
+    }
     WriteJournalFile(line);
+}
+
+void TimelineAdd(const std::string& line)
+{
+    LONGLONG qpc = Now();
+    SimDeviceLock lock;
+    TimelineAddLocked(qpc, line);
+}
+
+std::string TimelineText()
+{
+    SimDeviceLock lock;
+    std::string text;
+    unsigned first = g_timelineCount > kTimelineSize ? g_timelineCount - kTimelineSize : 0;
+    for (unsigned n = first; n < g_timelineCount; ++n) {
+        const TimelineEntry& entry = g_timeline[n % kTimelineSize];
+        text += SimFormat("%lld %s\n", (long long)entry.qpc, entry.text);
+    }
+    return text;
 }
 
 std::string JournalText()

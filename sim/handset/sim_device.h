@@ -55,10 +55,19 @@ __attribute__((noreturn)) void EndSimThread();
 void EnterDelivery();
 void LeaveDelivery();
 
-// The journal: every entry-point call as "<tid> <entry>", kept in memory and appended to the
-// file named by USBPHONE_SIM_JOURNAL when that is set.
+// The journal: every entry-point call as "<tid> <entry>", appended to the file named by
+// USBPHONE_SIM_JOURNAL when that is set, and kept in memory: the last 4096 lines, or the last
+// USBPHONE_SIM_JOURNAL_MEMORY lines when that is set (0 keeps none), so that a long run does
+// not grow the host process. The file stays complete.
 void JournalAdd(const std::string& entry);
 std::string JournalText();
+
+// The timeline: the last kTimelineSize journal lines and callback deliveries, each with the
+// QueryPerformanceCounter value of when it happened (one clock for every process on the
+// machine), in fixed storage. Lines "<qpc> <tid> <entry>", oldest first.
+enum { kTimelineSize = 256, kTimelineTextSize = 120 };
+void TimelineAdd(const std::string& line);
+std::string TimelineText();
 
 // Tells the handset window (when shown) that the state changed. Never blocks.
 void NotifyStateChanged();

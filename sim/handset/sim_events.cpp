@@ -95,6 +95,9 @@ void DeliverOne(const SimEvent& event)
         }
     }
     if (key || plug) {
+        // Stamped as late as possible before the call: a timing tool measures from here.
+        TimelineAdd(SimFormat("%lu Deliver %s %d", GetCurrentThreadId(),
+                              event.plug ? "plug" : "key", event.value));
         unsigned faults = Deliver(event, key, plug);
         SimDeviceLock lock;
         ++lock.state().eventsDelivered;

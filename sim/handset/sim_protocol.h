@@ -15,4 +15,9 @@ enum HandsetSimCommand {
     kSimCommandOpenResult = 0x48530003, // payload: decimal result of later USBPhone_Open calls
     kSimCommandState = 0x48530004,     // answer: "name=value" lines, lcdText last (rest of text)
     kSimCommandJournal = 0x48530005,   // answer: journal lines "<tid> <entry>", '\n' separated
+    kSimCommandTimeline = 0x48530006,  // answer: "<qpc> <tid> <entry>" lines, oldest first; the
+                                       // entries are journal lines and "Deliver key|plug N"
+    kSimCommandProcess = 0x48530007,   // answer: the host process's own CPU and memory figures,
+                                       // "cpu100ns=N\nprivate=N\nworkingSet=N\ncommitted=N\n
+                                       // heapBusy=N" (bytes)
 };

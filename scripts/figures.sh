@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Measures the driver's figures and prints them against the targets we hold ourselves to:
+# builds (scripts/setup.sh), starts the run-time environment, runs the benchmark
+# usbphone_bench (the real usbphone.exe with the handset simulator, the benchmark playing
+# Skype) and the key-tone benchmark tone_bench, then prints one table.
+# Options are passed to usbphone_bench (--idle-seconds N, default 60; --digits N, default 200).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh >/dev/null
+source scripts/arch.sh
+source scripts/env.sh
+dir=$(run_build_dir)
+start_env "$dir"
+export WINEDEBUG=-all
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+bench_out=$("$WINE" "$dir/bin/usbphone_bench.exe" "$@" | tr -d '\r') || {
+    echo "$bench_out"
+    echo "figures: usbphone_bench failed" >&2
+    exit 1
+}
+tone_out=$("$WINE" "$dir/bin/tone_bench.exe" | tr -d '\r')
+tone=$(sed -n "s/^  beyond the tone's length: \([0-9.]*\) ms.*/\1/p" <<<"$tone_out")
+
+size=$(stat -c %s build/bin/usbphone.exe)
+size_kib=$(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1024 }')
+size_met=$([ "$size" -le $((256 * 1024)) ] && echo yes || echo NO)
+
+{
+    echo "figure|measured|target|met?"
+    echo "---|---|---|---"
+    grep '^FIGURE|' <<<"$bench_out" | cut -d'|' -f2-
+    echo "PlayTone beyond the tone's own length, median of 50 tones|${tone:-?} ms|(none set)|-"
+    echo "usbphone.exe size (i686, static, all resources; build/bin)|$size_kib KiB ($size bytes)|<= 256 KiB|$size_met"
+} | column -t -s'|'
+echo
+echo "Timed figures measured under Wine ($(wine_loader)) on the $dir build (this machine cannot"
+echo "run 32-bit code), $(nproc) cores, load average $load_before before the run (other work on"
+echo "the machine shares the cores); the size is the shipped i686 build's."
+echo "Times come from QueryPerformanceCounter (one clock for all processes under Wine): the"
+echo "handset simulator stamps each key just before calling the driver's callback and each LCD"
+echo "request on entry; the benchmark itself plays Skype and stamps each command on arrival."
+echo
+echo "Details:"
+grep -v '^FIGURE|' <<<"$bench_out" || true
+grep -v '^PlayTone' <<<"$tone_out" | sed 's/^  /  PlayTone: /'

@@ -1,0 +1,19 @@
+// The real usbphone.exe in a scratch folder with the handset simulator beside it, attached
+// to the benchmark's own Skype.
+#pragma once
+#include <windows.h>
+
+#include "fake_skype.h"
+#include "process.h"
+
+class DriverHost {
+public:
+    ~DriverHost();
+    // Starts the driver and waits until it has attached to `skype` and finished start-up.
+    bool Start(FakeSkype& skype);
+    void Close();
+
+    ChildProcess child;
+    HWND window = nullptr;
+    HWND sim = nullptr;
+};
