@@ -2,7 +2,7 @@
 """Draws the program's icons and writes them as .ico files into src/res/icons.
 
 107/108: 32x32, 256 colours, a green telephone handset (the application icon).
-129/130/131: 16x16, 16 colours, the handset with a status emblem:
+129/130/131: 16x16, 16 colours, the handset with a status emblem on a white badge:
   129 a small red emblem (Skype attached), 130 a red cross (no handset),
   131 a red question mark (Skype not attached).
 The drawing is plain geometry so that the output is reproducible byte for byte.
@@ -51,6 +51,12 @@ def emblem(pixels, kind):
     def put(x, y, colour=RED):
         if 0 <= x < size and 0 <= y < size:
             pixels[y][x] = colour
+    # Every emblem sits on the same opaque white badge, so that each status picture covers
+    # the previous one completely: Wine's tray draws a changed icon over the old one without
+    # erasing it, and transparent pixels would let the old emblem show through.
+    for y in range(7, 16):
+        for x in range(8, 16):
+            put(x, y, WHITE)
     if kind == "cross":
         for i in range(7):
             for w in (0, 1):
