@@ -42,10 +42,10 @@ screenshot() {
     shift
     xwd -root -silent | convert xwd:- png:"$out/$first" || return 1
     echo "                    picture   $out/$first"
-    local spec file geometry width
-    for spec in "$@"; do
-        file=${spec%%:*}
-        geometry=${spec#*:}
+    local crop file geometry width
+    for crop in "$@"; do
+        file=${crop%%:*}
+        geometry=${crop#*:}
         width=${geometry%%x*}
         if [ "$width" -lt 200 ]; then
             convert "$out/$first" -crop "$geometry" +repage -scale 400% png:"$out/$file" || return 1

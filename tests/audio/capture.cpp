@@ -22,11 +22,10 @@ std::string CapturePath()
     return path;
 }
 
-namespace {
-
-HANDLE OpenCapture()
+HANDLE OpenCapture(const std::string& path)
 {
-    return CreateFileA(CapturePath().c_str(), GENERIC_READ,
+    // The sound server's reader keeps appending: share everything.
+    return CreateFileA(path.c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
 }
@@ -43,11 +42,9 @@ double GoertzelPower(const std::vector<short>& samples, double frequency)
     return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
 }
 
-} // namespace
-
 long long CaptureSize()
 {
-    HANDLE file = OpenCapture();
+    HANDLE file = OpenCapture(CapturePath());
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     LARGE_INTEGER size;
@@ -59,7 +56,7 @@ long long CaptureSize()
 std::vector<short> ReadCapture(long long offset)
 {
     std::vector<short> samples;
-    HANDLE file = OpenCapture();
+    HANDLE file = OpenCapture(CapturePath());
     if (file == INVALID_HANDLE_VALUE)
         return samples;
     LARGE_INTEGER size, start;

@@ -10,6 +10,8 @@ const int kCaptureRate = 22050;
 
 // The capture file as a Windows path ("Z:" + the Unix path), empty when USB_CAPTURE is unset.
 std::string CapturePath();
+// The capture file opened for reading while the sound server keeps appending to it.
+HANDLE OpenCapture(const std::string& path);
 // Bytes in the capture file so far (-1 when it cannot be read).
 long long CaptureSize();
 // The samples from byte `offset` to the current end.
@@ -21,6 +23,9 @@ std::vector<short> SoundSpan(const std::vector<short>& samples, int threshold);
 // `samples` without the runs of at least `minRun` zero samples inside them: the silence a
 // sound server inserts when it runs dry in the middle of a stream.
 std::vector<short> WithoutGaps(const std::vector<short>& samples, size_t minRun);
+
+// Goertzel power of `samples` at `frequency` (Hz).
+double GoertzelPower(const std::vector<short>& samples, double frequency);
 
 // The `count` strongest frequencies of `samples`, scanned by Goertzel from 100 Hz to just
 // below half the rate in 5 Hz steps; each peak hides its neighbours within 80 Hz.

@@ -1,6 +1,8 @@
 // One run of the real usbphone.exe with the handset simulator.
 #include "driver_run.h"
 
+#include <cstdio>
+
 #include "handset_sim_client.h"
 
 const char kDriverClass[] = "TavrixWindowClass20041118";
@@ -14,26 +16,38 @@ DriverRun::~DriverRun()
     SetEnvironmentVariableA("USBPHONE_SIM_OPEN_RESULT", nullptr);
 }
 
+namespace {
+bool Failed(const char* step)
+{
+    fprintf(stderr, "DriverRun: %s failed (error %lu)\n", step,
+            static_cast<unsigned long>(GetLastError()));
+    return false;
+}
+} // namespace
+
 bool DriverRun::Start(const DriverOptions& options)
 {
     dir = MakeScratchDir("driver");
+    if (dir.empty())
+        return Failed("making the scratch folder");
     if (!CopyFromBin("usbphone.exe", dir))
-        return false;
+        return Failed("copying usbphone.exe");
     if (options.handsetLibrary && !CopyFromBin(options.handsetLibrary, dir, "KVLIB.DLL"))
-        return false;
+        return Failed("copying the handset library");
     SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", JoinPath(dir, "journal.txt").c_str());
     SetEnvironmentVariableA("USBPHONE_SIM_OPEN_RESULT", std::to_string(options.openResult).c_str());
     child = StartProcess(JoinPath(dir, "usbphone.exe"), "", dir);
     if (!child)
-        return false;
+        return Failed("starting usbphone.exe");
     window = WaitForWindow(kDriverClass, kDriverTitle, child.pid, 10000);
     if (!window)
-        return false;
+        return Failed("waiting for the driver's window");
     mainThread = GetWindowThreadProcessId(window, nullptr);
     if (options.handsetLibrary && options.waitForStartup) {
         sim = FindHandsetSim(child.pid, 10000);
         // Start-up is over once both of its display requests are journalled.
-        return WaitUntil([&] { return Journal().size() >= 5; }, 10000);
+        if (!WaitUntil([&] { return Journal().size() >= 5; }, 10000))
+            return Failed("waiting for the start-up requests");
     }
     return true;
 }

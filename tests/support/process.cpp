@@ -35,8 +35,11 @@ std::string MakeScratchDir(const char* tag)
 
 bool CopyFromBin(const char* file, const std::string& dir, const char* as)
 {
-    return CopyFileA(JoinPath(BinDir(), file).c_str(), JoinPath(dir, as ? as : file).c_str(),
-                     FALSE) != 0;
+    // Other test programs may have the same file open at that moment (loaded as a library
+    // or as data); a copy refused for sharing is tried again for a while.
+    std::string from = JoinPath(BinDir(), file);
+    std::string to = JoinPath(dir, as ? as : file);
+    return WaitUntil([&] { return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0; }, 3000);
 }
 
 ChildProcess StartProcess(const std::string& exePath, const std::string& args,

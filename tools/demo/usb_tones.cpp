@@ -1,5 +1,5 @@
-// Cutting the USB capture into tone bursts and naming them. The file access follows the
-// capture helpers of the audio tests (shared-read open, size, read from an offset).
+// Cutting the USB capture into tone bursts and naming them, with the audio tests' capture
+// helpers.
 #include "usb_tones.h"
 
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 namespace {
-const double kPi = 3.14159265358979323846;
 const size_t kBlock = kCaptureRate / 200;      // 5 ms
 const int kLoudLevel = 300;                    // the sink writes exact zeros when idle
 const long long kGapSamples = kCaptureRate * 60 / 1000; // the sound server may run dry briefly
@@ -19,18 +18,6 @@ const double kRows[] = {697, 770, 852, 941};
 const double kColumns[] = {1209, 1336, 1477};
 const char kKeypad[4][3] = {{'1', '2', '3'}, {'4', '5', '6'}, {'7', '8', '9'}, {'*', '0', '#'}};
 
-double GoertzelPower(const std::vector<short>& samples, double frequency)
-{
-    double coefficient = 2 * std::cos(2 * kPi * frequency / kCaptureRate);
-    double s1 = 0, s2 = 0;
-    for (short sample : samples) {
-        double s0 = sample + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-}
-
 int IndexOf(const double* table, int count, double value)
 {
     for (int i = 0; i < count; ++i) {
@@ -40,27 +27,7 @@ int IndexOf(const double* table, int count, double value)
     return -1;
 }
 
-HANDLE OpenCapture(const std::string& path)
-{
-    return CreateFileA(path.c_str(), GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, 0, nullptr);
-}
 } // namespace
-
-std::string CapturePath()
-{
-    char unixPath[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("USB_CAPTURE", unixPath, sizeof unixPath);
-    if (n == 0 || n >= sizeof unixPath)
-        return std::string();
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
 
 std::string NameTone(const std::vector<short>& samples)
 {

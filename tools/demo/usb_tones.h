@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
-const int kCaptureRate = 22050;
+#include "capture.h"
 
 struct ToneBurst {
     double startSeconds;   // position in the capture stream
     double lengthSeconds;
     std::string name;      // "941+1336 Hz (key 0)", "417 Hz (navigation key)", ...
 };
-
-// "Z:" + the Unix path in $USB_CAPTURE with backslashes; empty when it is unset.
-std::string CapturePath();
 
 class ToneScanner {
 public:
