@@ -55,6 +55,13 @@ void ShowDialBuffer()
     DisplayLcd(g_app.dialBuffer.length > 0 ? 3 : 4, 1, 6, g_app.dialBuffer.text, 1);
 }
 
+void EmptyDialBuffer()
+{
+    g_app.dialBuffer.length = 0;
+    g_app.dialBuffer.text[0] = '\0';
+    ShowDialBuffer();
+}
+
 void RingHandset(int on)
 {
     if (HandsetLibraryUsable())

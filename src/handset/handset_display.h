@@ -9,6 +9,8 @@ void SetInCallIndicator(int on);
 void SetSkypeIndicator(int on);
 // The DialBuffer on the text line: mode 3 with text, mode 4 when empty.
 void ShowDialBuffer();
+// Empties the DialBuffer and shows it (the idle text line).
+void EmptyDialBuffer();
 // The ringer: 1 rings, 0 stops.
 void RingHandset(int on);
 // The two requests start-up makes once the handset is open: the empty text line, then the

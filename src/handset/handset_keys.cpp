@@ -28,12 +28,6 @@ void AppendToDialBuffer(char c)
     }
 }
 
-void ClearDialBuffer()
-{
-    g_app.dialBuffer.length = 0;
-    g_app.dialBuffer.text[0] = '\0';
-}
-
 // NO and hook on: Skype's number field emptied, its main window asked to close.
 void ResetSkype()
 {
@@ -115,8 +109,7 @@ void DispatchSkypeKey(int key)
     case kKeyNo:
         PlayTone(kNavigationTone);
         PressSkypeButton("NO");
-        ClearDialBuffer();
-        ShowDialBuffer();
+        EmptyDialBuffer();
         ResetSkype();
         break;
     case kKeyUp:
@@ -148,8 +141,7 @@ void DispatchSkypeKey(int key)
             break;
         g_app.hookState = 1;
         SendHook(1);
-        ClearDialBuffer();
-        ShowDialBuffer();
+        EmptyDialBuffer();
         ResetSkype();
         break;
     case kHookOff:

@@ -33,13 +33,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-void EmptyDialBuffer()
-{
-    g_app.dialBuffer.length = 0;
-    g_app.dialBuffer.text[0] = '\0';
-    ShowDialBuffer();
-}
-
 void TakeDisplayName(const char* text)
 {
     const char* markerAt = nullptr; // where both spellings occur, the earlier one counts

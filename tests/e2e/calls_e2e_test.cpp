@@ -91,13 +91,7 @@ TEST_F(CallsE2E, SkypeQuittingWhileRingingStopsTheRingerAndANewSkypeRingsAgain)
 {
     run.skype.Incoming("Ann");
     ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
-    HWND control = run.skype.ControlWindow();
-    DWORD pid = 0;
-    GetWindowThreadProcessId(control, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    run.skype.Quit();
-    WaitForSingleObject(process, 10000);
-    CloseHandle(process);
+    run.QuitSkype();
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));
 
     ASSERT_TRUE(run.StartSkypeAgain());

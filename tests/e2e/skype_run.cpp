@@ -9,20 +9,24 @@
 
 SkypeRun::~SkypeRun()
 {
-    // The simulator, like Skype, refuses a second instance, and the next run finds "any"
-    // simulator: this one's process must be gone first.
-    HWND control = skype.ControlWindow();
-    if (control) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(control, &pid);
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-        skype.Quit();
-        if (process) {
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
-    }
+    // The next run finds "any" simulator: this one must be gone first.
+    QuitSkype();
     SetSkypePath(nullptr);
+}
+
+void SkypeRun::QuitSkype()
+{
+    HWND control = skype.ControlWindow();
+    if (!control || !IsWindow(control))
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    skype.Quit();
+    if (process) {
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
 }
 
 bool SkypeRun::Start(const std::string& skypeOptions)

@@ -13,6 +13,9 @@ public:
     // Starts the driver, which launches the Skype simulator; waits until it has attached.
     bool Start(const std::string& skypeOptions = "--no-duration --no-greeting");
     bool Attached();                     // the simulator's attached client is the driver
+    // Quits the simulator and waits until its process has ended (it, like Skype, refuses a
+    // second instance, so a new one can start only then).
+    void QuitSkype();
     bool StartSkypeAgain(const std::string& options = "--no-duration --no-greeting");
 
     // Commands the simulator received since the last ClearSkypeLog (PINGs left out).
