@@ -4,19 +4,24 @@
 # Skype simulator, plays a scripted session through the simulators' control channels and
 # prints the transcript. Transcript, journal and screenshots land in <build>/demo.
 #
-#   scripts/demo.sh                  the scripted session, then Close (confirmed)
+#   scripts/demo.sh                  the scripted session with the shipped 32-bit build
+#                                    (through qemu-i386 where the kernel runs no 32-bit code)
+#   scripts/demo.sh --x64            the same with the 64-bit test build, natively
 #   scripts/demo.sh --interactive    with a working display: afterwards the driver and both
 #                                    simulators keep running for you to use by hand
 #
 # The exit code is 0 when every step saw its expected effect.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/arch.sh
 
 interactive=""
+build=build
 for arg in "$@"; do
     case "$arg" in
         --interactive) interactive=1 ;;
-        *) echo "usage: scripts/demo.sh [--interactive]" >&2; exit 2 ;;
+        --x64) build=build-x64 ;;
+        *) echo "usage: scripts/demo.sh [--x64] [--interactive]" >&2; exit 2 ;;
     esac
 done
 # Only a display someone looks at makes sense for the hand-driven part; xwd is installed
@@ -26,10 +31,13 @@ if [ -n "$interactive" ] && ! { [ -n "${DISPLAY:-}" ] && xwd -root -silent >/dev
     interactive=""
 fi
 
-scripts/setup.sh
-source scripts/arch.sh
+if [ -z "${USBPHONE_SETUP_DONE:-}" ]; then
+    scripts/setup.sh "$build"
+fi
+reexec_where_build_runs "$build" "$0" "$@"
+
+echo "demo: $(describe_build "$build")"
 source scripts/env.sh
-build=$(run_build_dir)
 start_env "$build"
 out="$PWD/$build/demo"
 rm -rf "$out"

@@ -76,14 +76,23 @@ PA
 
 start_wine_prefix() {
     local build=$1
-    WINE=$(wine_loader)
+    WINE=$(wine_loader "$(basename "$build")")
     export WINE
     export WINEPREFIX="$build/wineprefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/.usbphone-ready-2" ]; then
         echo "env: creating the Wine prefix (once per build tree)"
-        "$WINE" wineboot --init >/dev/null 2>&1 || true
+        # Made with the display up: a prefix made without one has no display driver set,
+        # and every program in it ends at once.
+        rm -rf "$WINEPREFIX"
+        local started=$SECONDS
+        if ! "$WINE" wineboot --init >"$build/env/wineboot.log" 2>&1 || ! wineserver -w ||
+           [ ! -f "$WINEPREFIX/system.reg" ]; then
+            tail -n 20 "$build/env/wineboot.log" >&2
+            echo "env: wineboot failed to make $WINEPREFIX" >&2
+            return 1
+        fi
         # Without this a crashing program sits in Wine's crash dialog forever under Xvfb.
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             >/dev/null 2>&1
@@ -93,11 +102,15 @@ start_wine_prefix() {
             >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.usbphone-ready-2"
+        echo "env: Wine prefix made in $((SECONDS - started)) s"
     fi
     # Start the Wine server and its services now, from here: otherwise the first test
     # program starts them, they inherit its output, and CTest waits for them to end.
     wineserver -p >/dev/null 2>&1 || true
-    "$WINE" cmd /c exit >/dev/null 2>&1 || true
+    if ! "$WINE" cmd /c exit >/dev/null 2>&1; then
+        echo "env: $WINE cannot run programs in $WINEPREFIX" >&2
+        return 1
+    fi
 }
 
 start_env() {
