@@ -304,6 +304,31 @@ void MeasureBaselines(DriverHost& driver)
     printf("  baseline: Sleep(10) takes %.3f ms (median of 50), 95th pct %.3f ms\n",
            Median(sleeps), Percentile(sleeps, 95));
 }
+
+// WM_CLOSE to the end of the process, with the simulator's "Handset" window shown as in the
+// demo: the library's Close then also takes that window down. Fresh drivers, a few times.
+bool MeasureExit(FakeSkype& skype, int runs)
+{
+    std::vector<double> exits;
+    for (int run = 0; run < runs; ++run) {
+        DriverHost driver;
+        if (!driver.Start(skype, true))
+            return false;
+        Sleep(200); // the window painted and idle
+        long long before = Now();
+        PostMessageA(driver.window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(driver.child.process, 10000) != WAIT_OBJECT_0) {
+            fprintf(stderr, "bench: the driver did not end within 10 s of WM_CLOSE\n");
+            return false;
+        }
+        exits.push_back(Ms(Now() - before));
+    }
+    double median = Median(exits);
+    Figure("exit: WM_CLOSE to the end of the process (handset window shown), median",
+           Fixed(median, 0, " ms"), "<= 200 ms", median <= 200);
+    printf("  exit: %d runs, slowest %.0f ms\n", runs, Percentile(exits, 100));
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -339,6 +364,7 @@ int main(int argc, char** argv)
     if (ok)
         MeasureBaselines(driver);
     driver.Close();
+    ok = ok && MeasureExit(skype, 5);
     skype.Stop();
     return ok ? 0 : 1;
 }

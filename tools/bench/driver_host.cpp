@@ -26,7 +26,7 @@ DriverHost::~DriverHost()
     Close();
 }
 
-bool DriverHost::Start(FakeSkype& skype)
+bool DriverHost::Start(FakeSkype& skype, bool handsetWindow)
 {
     RemoveSkypePath();
     std::string dir = MakeScratchDir("bench");
@@ -40,7 +40,9 @@ bool DriverHost::Start(FakeSkype& skype)
     SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", nullptr);
     SetEnvironmentVariableA("USBPHONE_SIM_OPEN_RESULT", nullptr);
     SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL_MEMORY", "16");
+    SetEnvironmentVariableA("USBPHONE_SIM_WINDOW", handsetWindow ? "1" : nullptr);
     child = StartProcess(JoinPath(dir, "usbphone.exe"), "", dir);
+    SetEnvironmentVariableA("USBPHONE_SIM_WINDOW", nullptr);
     if (!child)
         return false;
     window = WaitForWindow(kDriverClass, kDriverTitle, child.pid, 10000);

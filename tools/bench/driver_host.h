@@ -10,7 +10,8 @@ class DriverHost {
 public:
     ~DriverHost();
     // Starts the driver and waits until it has attached to `skype` and finished start-up.
-    bool Start(FakeSkype& skype);
+    // `handsetWindow`: the simulator shows its "Handset" window, as in the demo.
+    bool Start(FakeSkype& skype, bool handsetWindow = false);
     void Close();
 
     ChildProcess child;
