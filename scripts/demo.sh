@@ -34,7 +34,7 @@ fi
 if [ -z "${USBPHONE_SETUP_DONE:-}" ]; then
     scripts/setup.sh "$build"
 fi
-reexec_where_build_runs "$build" "$0" "$@"
+reexec_where_build_runs "$build" "$PWD/scripts/demo.sh" "$@"
 
 echo "demo: $(describe_build "$build")"
 source scripts/env.sh

@@ -19,7 +19,7 @@ fi
 if [ -z "${USBPHONE_SETUP_DONE:-}" ]; then
     scripts/setup.sh "$build"
 fi
-reexec_where_build_runs "$build" "$0" "$@"
+reexec_where_build_runs "$build" "$PWD/scripts/test.sh" "$@"
 
 echo "test: $(describe_build "$build")"
 source scripts/env.sh
