@@ -24,6 +24,11 @@ LRESULT OnDiscover(HWND client)
     return 1;
 }
 
+bool IsGetCommand(const std::string& command)
+{
+    return lstrcmpiA(command.substr(0, command.find(' ')).c_str(), "GET") == 0;
+}
+
 // The text of a WM_COPYDATA, never read beyond cbData.
 std::string CopyDataText(const COPYDATASTRUCT* data)
 {
@@ -44,8 +49,14 @@ LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
     if (!sender || sender != g_sim.attachedClient)
         return 0;
     std::string reply = HandleApiCommand(command);
-    if (!reply.empty())
-        SendToClient(reply);
+    if (reply.empty())
+        return 1;
+    if (g_sim.options.getDelayMs && IsGetCommand(command)) {
+        // A busy Skype: the reply comes later, as a message of its own.
+        g_sim.delayedReplies.push_back({GetTickCount() + g_sim.options.getDelayMs, reply});
+        return 1;
+    }
+    SendToClient(reply);
     return 1;
 }
 

@@ -36,6 +36,11 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
                 return false;
             options->ringTimeoutMs = DWORD(number);
             ++i;
+        } else if (std::strcmp(option, "--get-delay") == 0) {
+            if (!ParseUnsigned(value, &number))
+                return false;
+            options->getDelayMs = DWORD(number);
+            ++i;
         } else if (std::strcmp(option, "--no-pong") == 0) {
             options->pong = false;
         } else if (std::strcmp(option, "--misspelt-reply") == 0) {

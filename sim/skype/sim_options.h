@@ -6,6 +6,7 @@
 //   --no-duration             no DURATION lines
 //   --no-greeting             nothing pushed right after a successful attach
 //   --ring-timeout MS         incoming calls nobody answers become MISSED after MS
+//   --get-delay MS            replies to GET come MS later, as messages of their own
 //   --hidden                  start with the main window hidden
 //   --allow-second            run even when another simulator runs on this desktop
 #pragma once

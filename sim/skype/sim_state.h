@@ -15,13 +15,16 @@ struct SimOptions {
     bool duration = true;        // "CALL <id> DURATION <s>" once a second while in progress
     bool greeting = true;        // the state notifications Skype pushes right after attach
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
+    DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool allowSecond = false;    // run even when another simulator runs on this desktop
 };
 
 struct SimCall {
     int id = 0;
-    std::string partner;     // display name (incoming) or number dialled (outgoing)
+    std::string handle;      // the other party: Skype name or phone number (the number
+                             // dialled for our calls); never empty, no blanks
+    std::string displayName; // UTF-8, may be empty (an unknown caller)
     bool incoming = false;
     std::string status;      // UNPLACED, ROUTING, RINGING, INPROGRESS, ONHOLD, FINISHED, ...
     DWORD statusTick = 0;    // GetTickCount() of the last status change
@@ -29,6 +32,12 @@ struct SimCall {
     DWORD endedTick = 0;     // GetTickCount() when it ended
     bool connected = false;
     int durationSent = 0;    // the last DURATION value reported
+};
+
+// A reply held back by the GET delay, sent with the notifications once it is due.
+struct SimDelayedReply {
+    DWORD dueTick;
+    std::string text;
 };
 
 struct SimLogEntry {
@@ -59,6 +68,7 @@ struct SimState {
     // runs inside a send (where the client's own commands could re-enter it).
     std::deque<std::string> outbox;
     bool flushing = false;
+    std::deque<SimDelayedReply> delayedReplies;  // in the order they are due
 
     std::vector<SimLogEntry> log;
     LARGE_INTEGER startCounter = {};
