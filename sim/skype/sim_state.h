@@ -16,6 +16,7 @@ struct SimOptions {
     bool greeting = true;        // the state notifications Skype pushes right after attach
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
+    std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool allowSecond = false;    // run even when another simulator runs on this desktop
 };

@@ -20,6 +20,7 @@ struct AppState {
     HWND ownWindow;
     UINT discoverMessage;
     UINT attachMessage;
+    UINT taskbarCreatedMessage; // registered by the shell when it (re)starts
     HWND openAboutDialog;
 
     int handsetStatus;        // 0: handset present; anything else: absent
@@ -34,6 +35,7 @@ struct AppState {
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator
+    bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on
 
     DialBuffer dialBuffer;

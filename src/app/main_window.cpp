@@ -6,14 +6,14 @@
 #include <cstdlib>
 
 #include "app/about_dialog.h"
+#include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/seam.h"
 #include "app/status.h"
+#include "app/reactions.h"
 #include "app/tray_icon.h"
-#include "handset/handset_display.h"
 #include "handset/handset_keys.h"
 #include "res/resource.h"
-#include "skype/skype_link.h"
 
 // Other copies of the program look for this class (with the title) to stay single.
 const char kMainWindowClass[] = "TavrixWindowClass20041118";
@@ -21,9 +21,6 @@ const char kMainWindowClass[] = "TavrixWindowClass20041118";
 namespace {
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
-
-// Registered by the shell when it (re)starts; the icon must then be added again.
-UINT g_taskbarCreatedMessage;
 
 void ConfirmClose()
 {
@@ -73,7 +70,8 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     // Message names fixed by Skype's desktop API.
     g_app.attachMessage = RegisterWindowMessageA("SkypeControlAPIAttach");
     g_app.discoverMessage = RegisterWindowMessageA("SkypeControlAPIDiscover");
-    g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    // Registered by the shell when it (re)starts; the icon must then be added again.
+    g_app.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     g_app.instance = instance;
 
     // An ordinary top-level window, not message-only: broadcasts and the single-instance
@@ -90,24 +88,24 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    char* skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
-    if (*skypePath)
-        (void)SeamWinExec(skypePath, SW_SHOWNORMAL);
-    free(skypePath);
+    RegistryText skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
+    if (*skypePath.Text())
+        (void)SeamWinExec(skypePath.Text(), SW_SHOWNORMAL);
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
-    SendDiscoverBroadcast();
+    // Posted: it runs from the message loop, once the handset is open (see OnFirstDiscovery).
+    PostMessageA(window, WM_APP_FIRST_DISCOVERY, 0, 0);
     return 1;
 }
 
-char* ReadSkypeRegistryValue(const char* valueName, const char* subKey)
+RegistryText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
 {
     char keyName[MAX_PATH];
     snprintf(keyName, sizeof keyName, "SOFTWARE\\Skype\\%s", subKey);
     char* value = static_cast<char*>(calloc(1, 1));
     HKEY key;
     if (!value || RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
+        return RegistryText(value);
     // Size first, so that a path of any length is read in full; the NUL is ours, whatever
     // the stored data holds. A value that changed between the two reads counts as missing.
     DWORD size = 0;
@@ -125,7 +123,7 @@ char* ReadSkypeRegistryValue(const char* valueName, const char* subKey)
         }
     }
     RegCloseKey(key);
-    return value;
+    return RegistryText(value);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -140,7 +138,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-        OnKeepAliveTick();
+        OnKeepAliveTimer();
         return 0;
     case kTrayCallbackMessage:
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
@@ -149,15 +147,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnHandsetKey(int(wParam));
         return 0;
     case WM_APP_HANDSET_PLUG:
-        OnHandsetPlug(int(wParam), int(lParam));
+        OnHandsetPlugged(int(wParam));
+        return 0;
+    case WM_APP_FIRST_DISCOVERY:
+        OnFirstDiscovery();
         return 0;
     default:
         break;
     }
     // Run-time ids last.
-    if (message == g_app.attachMessage && message != 0)
-        return OnAttachMessage(wParam, lParam);
-    if (message == g_taskbarCreatedMessage && message != 0) {
+    if (message == g_app.attachMessage && message != 0) {
+        OnSkypeAttachReply(wParam, lParam);
+        return 1;
+    }
+    if (message == g_app.taskbarCreatedMessage && message != 0) {
         RestoreTrayIcon();
         return 0;
     }

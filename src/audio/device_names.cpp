@@ -8,15 +8,13 @@ namespace {
 template <class Caps, class Query>
 DeviceNames ReadNames(UINT count, Query query)
 {
-    DeviceNames devices = {0, nullptr, nullptr};
+    DeviceNames devices;
     if (count == 0)
         return devices;
     devices.names = static_cast<const char**>(calloc(count, sizeof *devices.names));
     devices.text = static_cast<char(*)[MAXPNAMELEN]>(calloc(count, MAXPNAMELEN));
-    if (!devices.names || !devices.text) {
-        FreeDeviceNames(&devices);
-        return devices;
-    }
+    if (!devices.names || !devices.text)
+        return DeviceNames();
     devices.count = count;
     for (UINT id = 0; id < count; ++id) {
         Caps caps;
@@ -30,6 +28,20 @@ DeviceNames ReadNames(UINT count, Query query)
 }
 } // namespace
 
+DeviceNames::DeviceNames(DeviceNames&& other) noexcept
+    : count(other.count), names(other.names), text(other.text)
+{
+    other.count = 0;
+    other.names = nullptr;
+    other.text = nullptr;
+}
+
+DeviceNames::~DeviceNames()
+{
+    free(names);
+    free(text);
+}
+
 DeviceNames ReadWaveOutNames()
 {
     return ReadNames<WAVEOUTCAPSA>(waveOutGetNumDevs(), [](UINT id, WAVEOUTCAPSA* caps, UINT size) {
@@ -42,13 +54,4 @@ DeviceNames ReadWaveInNames()
     return ReadNames<WAVEINCAPSA>(waveInGetNumDevs(), [](UINT id, WAVEINCAPSA* caps, UINT size) {
         return waveInGetDevCapsA(id, caps, size);
     });
-}
-
-void FreeDeviceNames(DeviceNames* devices)
-{
-    free(devices->names);
-    free(devices->text);
-    devices->names = nullptr;
-    devices->text = nullptr;
-    devices->count = 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "audio/device_choice.h"
 #include "skype/skype_link.h"
 
 void SelectSkypeAudioDevices()

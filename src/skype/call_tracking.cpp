@@ -133,19 +133,20 @@ CallStatus FindStatus(const char* text)
 
 void OnRinging(int id)
 {
-    // Stored before the sends: Skype answers inside them, and its answers are matched
-    // against the ringing call.
+    SetInCallIndicator(1);
+    // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
+    // while a send waits, and that report must be what stays; its answers to them are
+    // matched against the ringing call.
     g_app.ringingCallId = id;
     g_app.callerAskedCallId = 0;
-    SetInCallIndicator(1);
-    if (!g_app.placedCalls.Contains(id)) {
-        if (g_app.activeCalls.IsEmpty()) {
-            RingHandset(1);
-            g_app.callerAskedCallId = id;
-            SendForCall("GET CALL %d PARTNER_DISPNAME", id);
-        } else {
-            SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
-        }
+    if (g_app.placedCalls.Contains(id))
+        return;
+    if (g_app.activeCalls.IsEmpty()) {
+        RingHandset(1);
+        g_app.callerAskedCallId = id;
+        SendForCall("GET CALL %d PARTNER_DISPNAME", id);
+    } else {
+        SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
     }
 }
 

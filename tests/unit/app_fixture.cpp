@@ -12,7 +12,7 @@ const char kFakeSkypeClass[] = "UnitTestFakeSkype";
 std::map<std::string, std::string> g_replies;
 
 int __cdecl RecordOpen(HWND) { SharedLog().Add("open"); return 0; }
-int __cdecl RecordBind(HandsetKeyCallbackFn, HandsetPlugCallbackFn) { SharedLog().Add("bind"); return 0; }
+int __cdecl RecordBind(PFN_USBPHONE_KEY_CALLBACK, PFN_USBPHONE_PLUG_CALLBACK) { SharedLog().Add("bind"); return 0; }
 int __cdecl RecordRing(int on) { SharedLog().Add(Format("ring %d", on)); return 0; }
 int __cdecl RecordLight(int on) { SharedLog().Add(Format("light %d", on)); return 0; }
 int __cdecl RecordClose() { SharedLog().Add("close"); return 0; }
@@ -62,7 +62,7 @@ std::string LcdEntry(int mode, int on, int param, const char* text, int textOn)
                   shown.c_str(), textOn);
 }
 
-void AppFixture::SetUp()
+void AppFixture::Build()
 {
     ResetAppState();
     g_replies.clear();
@@ -84,11 +84,12 @@ void AppFixture::SetUp()
     g_app.ownWindow = ownWindow;
     g_app.instance = GetModuleHandleA(nullptr);
     g_app.attachMessage = RegisterWindowMessageA("SkypeControlAPIAttach");
+    g_app.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     g_app.discoverMessage = RegisterWindowMessageA("UnitTestDiscoverNobodyAnswers");
     SharedLog().Clear();
 }
 
-void AppFixture::TearDown()
+void AppFixture::Dismantle()
 {
     DestroyWindow(fakeSkype);
     DestroyWindow(ownWindow);
