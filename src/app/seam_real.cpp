@@ -26,26 +26,6 @@ BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
     return Shell_NotifyIconA(message, data);
 }
 
-UINT SeamWaveOutGetNumDevs()
-{
-    return waveOutGetNumDevs();
-}
-
-MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
-{
-    return waveOutGetDevCapsA(device, caps, sizeof *caps);
-}
-
-UINT SeamWaveInGetNumDevs()
-{
-    return waveInGetNumDevs();
-}
-
-MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
-{
-    return waveInGetDevCapsA(device, caps, sizeof *caps);
-}
-
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
                          DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
 {

@@ -34,17 +34,24 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// The format and sound of one of this program's WAVE resources.
+bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
+    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
+                            : nullptr;
+    return data && FindWaveChunks(data, SizeofResource(module, info), format, samples, bytes);
+}
+
 // The bare sequence on the device and with the format the player uses; its time beyond the
 // tone's length, or a negative value when it could not play.
 double BareToneBeyondLength(UINT resourceId, double toneMs)
 {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
-    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, info)));
     const WAVEFORMATEX* format = nullptr;
     const BYTE* samples = nullptr;
     DWORD bytes = 0;
-    if (!data || !FindWaveChunks(data, SizeofResource(module, info), &format, &samples, &bytes))
+    if (!FindTone(resourceId, &format, &samples, &bytes))
         return -1;
     UINT device = ChosenToneDevice();
     HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -69,26 +76,6 @@ double BareToneBeyondLength(UINT resourceId, double toneMs)
     return beyond;
 }
 } // namespace
-
-UINT SeamWaveOutGetNumDevs()
-{
-    return waveOutGetNumDevs();
-}
-
-MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
-{
-    return waveOutGetDevCapsA(device, caps, sizeof *caps);
-}
-
-UINT SeamWaveInGetNumDevs()
-{
-    return waveInGetNumDevs();
-}
-
-MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
-{
-    return waveInGetDevCapsA(device, caps, sizeof *caps);
-}
 
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
                          DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
@@ -135,14 +122,10 @@ MMRESULT SeamWaveOutClose(HWAVEOUT out)
 // The length of a WAVE resource's sound in ms, or 0.
 double ToneLengthMs(UINT resourceId)
 {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
-    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, info)));
     const WAVEFORMATEX* format = nullptr;
     const BYTE* samples = nullptr;
     DWORD bytes = 0;
-    if (!data || !FindWaveChunks(data, SizeofResource(module, info), &format, &samples, &bytes) ||
-        format->nAvgBytesPerSec == 0)
+    if (!FindTone(resourceId, &format, &samples, &bytes) || format->nAvgBytesPerSec == 0)
         return 0;
     return bytes * 1000.0 / format->nAvgBytesPerSec;
 }
