@@ -7,6 +7,7 @@
 #include "app/status.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
+#include "skype/audio_devices.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 #include "skype/skype_window.h"
@@ -90,4 +91,12 @@ void OnHandsetPlugged(int connected)
 {
     g_app.handsetStatus = connected ? 0 : -1;
     RefreshStatus();
+}
+
+void OnSoundDevicesChanged()
+{
+    // A USB handset is two devices to Windows, the vendor's and a sound device, arriving in
+    // either order: when the sound device comes after the plug event, Skype must be told again.
+    if (g_app.skypeApiWindow && g_app.handsetStatus == 0)
+        UpdateSkypeAudioDevices();
 }
