@@ -61,7 +61,8 @@ bool CloseDriver(MSIHANDLE install, HWND window, HANDLE process)
     if (WaitForSingleObject(process, kCloseTimeoutMs) == WAIT_OBJECT_0)
         return true;
     Log(install, "CloseRunningDriver: the driver did not close; ending it");
-    if (TerminateProcess(process, 0) && WaitForSingleObject(process, kTerminateTimeoutMs) == WAIT_OBJECT_0)
+    if (TerminateProcess(process, 0) &&
+        WaitForSingleObject(process, kTerminateTimeoutMs) == WAIT_OBJECT_0)
         return true;
     Log(install, "CloseRunningDriver: the running driver could not be ended");
     return false;

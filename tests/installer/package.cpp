@@ -6,15 +6,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "process.h"
 
-// The build gives the package files relative to the top of the build tree (the parent of
-// the bin folder) and the versions they were built with.
+// The build gives the versions the packages were built with, and their files relative to the
+// top of the build tree (the parent of the bin folder).
 const char kVersion[] = USBPHONE_VERSION;
 const char kOlderVersion[] = USBPHONE_OLDER_VERSION;
 const char kRebuildVersion[] = USBPHONE_REBUILD_VERSION;
@@ -190,7 +189,10 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string InstallFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\USB Phone Driver"; }
+std::string InstallFolder()
+{
+    return KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\USB Phone Driver";
+}
 std::string InstalledProgram() { return InstallFolder() + "\\usbphone.exe"; }
 std::string ShortcutPath() { return KnownFolder(CSIDL_PROGRAMS) + "\\USB Phone Driver.lnk"; }
 
