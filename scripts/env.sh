@@ -56,6 +56,11 @@ load-module module-null-sink sink_name=speakers sink_properties=device.descripti
 load-module module-pipe-sink sink_name=usb_out file=$PULSE_DIR/usb.fifo format=s16le rate=22050 channels=1 use_system_clock_for_timing=yes sink_properties=device.description="USB\ Audio\ Device"
 load-module module-null-source source_name=line_in description=Line\ In
 load-module module-null-source source_name=usb_in description=USB\ Audio\ Device
+# Every sink has a monitor source, which Wine lists as a recording device; Windows has no such
+# thing. Name them without "USB", so that the handset's microphone is the only USB recording
+# device, as on a real PC.
+update-source-proplist speakers.monitor device.description="Speakers monitor"
+update-source-proplist usb_out.monitor device.description="Handset earpiece monitor"
 set-default-sink speakers
 set-default-source line_in
 PA

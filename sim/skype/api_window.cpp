@@ -117,6 +117,11 @@ void SendAttach(HWND client, unsigned status)
     (void)SendMessageTimeoutW(client, g_sim.attachMessage,
                               reinterpret_cast<WPARAM>(g_sim.apiWindow), LPARAM(status),
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+    if (status == 0 && !g_sim.options.ringOnAttach.empty()) {
+        // Sent now, not from the outbox: the client is still inside its broadcast.
+        StartIncomingCall(g_sim.options.ringOnAttach);
+        FlushOutbox();
+    }
 }
 
 bool SendToClient(const std::string& text)

@@ -36,6 +36,11 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
                 return false;
             options->ringTimeoutMs = DWORD(number);
             ++i;
+        } else if (std::strcmp(option, "--ring-on-attach") == 0) {
+            if (!value || !*value)
+                return false;
+            options->ringOnAttach = value;
+            ++i;
         } else if (std::strcmp(option, "--no-pong") == 0) {
             options->pong = false;
         } else if (std::strcmp(option, "--misspelt-reply") == 0) {

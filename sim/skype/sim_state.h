@@ -15,6 +15,7 @@ struct SimOptions {
     bool duration = true;        // "CALL <id> DURATION <s>" once a second while in progress
     bool greeting = true;        // the state notifications Skype pushes right after attach
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
+    std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool allowSecond = false;    // run even when another simulator runs on this desktop
 };

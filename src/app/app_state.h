@@ -3,6 +3,7 @@
 // library's callbacks post their events to the main window), so there are no locks.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "skype/call_id_set.h"
 
@@ -20,6 +21,7 @@ struct AppState {
     HWND ownWindow;
     UINT discoverMessage;
     UINT attachMessage;
+    UINT taskbarCreatedMessage; // registered by the shell when it (re)starts
     HWND openAboutDialog;
 
     int handsetStatus;        // 0: handset present; anything else: absent
@@ -32,7 +34,12 @@ struct AppState {
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator
+    bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on
+
+    // The device names Skype was last told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
+    char skypeAudioOut[MAXPNAMELEN];
+    char skypeAudioIn[MAXPNAMELEN];
 
     DialBuffer dialBuffer;
     UINT keyToneTable[kKeyToneCount];

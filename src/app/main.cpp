@@ -3,9 +3,8 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reactions.h"
 #include "handset/handset_api.h"
-#include "handset/handset_display.h"
-#include "handset/handset_keys.h"
 #include "res/resource.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
@@ -17,19 +16,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     LoadHandsetLibrary("KVLIB.DLL");
     // Without the library, or without an entry point the program calls, it runs as with
     // the handset unplugged and never calls into the library.
-    bool handsetUsable = HandsetLibraryUsable();
-    if (!handsetUsable)
+    if (!HandsetLibraryUsable())
         g_app.handsetStatus = -1;
-
     RegisterMainWindowClass(instance);
     if (!CreateMainWindow(instance, showCommand))
         return 0;
-
-    if (handsetUsable) {
-        g_app.handsetStatus = g_handsetApi.USBPhone_Open(g_app.ownWindow);
-        (void)g_handsetApi.USBPhone_Bind(HandsetKeyCallback, HandsetPlugCallback);
-        ShowStartupDisplay();
-    }
+    StartHandset();
 
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     MSG message;
@@ -40,10 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         }
     }
 
-    if (handsetUsable) {
-        ClearHandsetDisplay();
-        (void)g_handsetApi.USBPhone_Close();
-    }
-    FreeHandsetLibrary();
-    return int(message.wParam);
+    StopHandset();
+    // Always 0, also when GetMessage failed and no WM_QUIT was read.
+    return 0;
 }

@@ -5,15 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <dbt.h>
+
 #include "app/about_dialog.h"
+#include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/seam.h"
 #include "app/status.h"
+#include "app/reactions.h"
 #include "app/tray_icon.h"
-#include "handset/handset_display.h"
 #include "handset/handset_keys.h"
 #include "res/resource.h"
-#include "skype/skype_link.h"
 
 // Other copies of the program look for this class (with the title) to stay single.
 const char kMainWindowClass[] = "TavrixWindowClass20041118";
@@ -21,15 +23,47 @@ const char kMainWindowClass[] = "TavrixWindowClass20041118";
 namespace {
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
-
-// Registered by the shell when it (re)starts; the icon must then be added again.
-UINT g_taskbarCreatedMessage;
+// Windows reports device changes in bursts; one choice of the sound devices after the last
+// message of a burst is enough.
+const UINT kDeviceChangeTimer = 1002;
+const UINT kDeviceChangeSettleMs = 300;
+// The audio device interface class: arrival and removal of sound devices.
+const GUID kAudioInterfaceClass = {0x6994AD04, 0x93EF, 0x11D0,
+                                   {0xA3, 0xCC, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
 void ConfirmClose()
 {
     if (SeamMessageBox(nullptr, "Are you sure to close USB Phone Driver", "USB Phone Driver",
                        MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
         DestroyWindow(g_app.ownWindow);
+}
+
+void RegisterForSoundDeviceChanges(HWND window)
+{
+    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kAudioInterfaceClass;
+    // Without it only DBT_DEVNODES_CHANGED arrives, which is enough; the handle lives as long
+    // as the window.
+    (void)RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void OnDeviceChange(HWND window, WPARAM event)
+{
+    if (event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL ||
+        event == DBT_DEVICEREMOVECOMPLETE)
+        SetTimer(window, kDeviceChangeTimer, kDeviceChangeSettleMs, nullptr); // restarts it
+}
+
+void OnTimer(HWND window, UINT_PTR timer)
+{
+    if (timer == kDeviceChangeTimer) {
+        KillTimer(window, kDeviceChangeTimer); // one-shot
+        OnSoundDevicesChanged();
+        return;
+    }
+    OnKeepAliveTimer();
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
@@ -73,7 +107,8 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     // Message names fixed by Skype's desktop API.
     g_app.attachMessage = RegisterWindowMessageA("SkypeControlAPIAttach");
     g_app.discoverMessage = RegisterWindowMessageA("SkypeControlAPIDiscover");
-    g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    // Registered by the shell when it (re)starts; the icon must then be added again.
+    g_app.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     g_app.instance = instance;
 
     // An ordinary top-level window, not message-only: broadcasts and the single-instance
@@ -83,6 +118,7 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     if (!window)
         return 0;
     g_app.ownWindow = window;
+    RegisterForSoundDeviceChanges(window);
 
     g_trayIcon.SetOwner(instance, window, IDM_ABOUT);
     g_trayIcon.LoadPopupMenu(IDM_TRAY);
@@ -90,24 +126,24 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    char* skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
-    if (*skypePath)
-        (void)SeamWinExec(skypePath, SW_SHOWNORMAL);
-    free(skypePath);
+    RegistryText skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
+    if (*skypePath.Text())
+        (void)SeamWinExec(skypePath.Text(), SW_SHOWNORMAL);
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
-    SendDiscoverBroadcast();
+    // Posted: it runs from the message loop, once the handset is open (see OnFirstDiscovery).
+    PostMessageA(window, WM_APP_FIRST_DISCOVERY, 0, 0);
     return 1;
 }
 
-char* ReadSkypeRegistryValue(const char* valueName, const char* subKey)
+RegistryText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
 {
     char keyName[MAX_PATH];
     snprintf(keyName, sizeof keyName, "SOFTWARE\\Skype\\%s", subKey);
     char* value = static_cast<char*>(calloc(1, 1));
     HKEY key;
     if (!value || RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
+        return RegistryText(value);
     // Size first, so that a path of any length is read in full; the NUL is ours, whatever
     // the stored data holds. A value that changed between the two reads counts as missing.
     DWORD size = 0;
@@ -125,7 +161,7 @@ char* ReadSkypeRegistryValue(const char* valueName, const char* subKey)
         }
     }
     RegCloseKey(key);
-    return value;
+    return RegistryText(value);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -133,6 +169,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_DESTROY:
         KillTimer(g_app.ownWindow, kKeepAliveTimer);
+        KillTimer(g_app.ownWindow, kDeviceChangeTimer);
         PostQuitMessage(0);
         return 0;
     case WM_COPYDATA:
@@ -140,8 +177,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-        OnKeepAliveTick();
+        OnTimer(window, wParam);
         return 0;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(window, wParam);
+        return TRUE;
     case kTrayCallbackMessage:
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;
@@ -149,15 +189,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnHandsetKey(int(wParam));
         return 0;
     case WM_APP_HANDSET_PLUG:
-        OnHandsetPlug(int(wParam), int(lParam));
+        OnHandsetPlugged(int(wParam));
+        return 0;
+    case WM_APP_FIRST_DISCOVERY:
+        OnFirstDiscovery();
         return 0;
     default:
         break;
     }
     // Run-time ids last.
-    if (message == g_app.attachMessage && message != 0)
-        return OnAttachMessage(wParam, lParam);
-    if (message == g_taskbarCreatedMessage && message != 0) {
+    if (message == g_app.attachMessage && message != 0) {
+        OnSkypeAttachReply(wParam, lParam);
+        return 1;
+    }
+    if (message == g_app.taskbarCreatedMessage && message != 0) {
         RestoreTrayIcon();
         return 0;
     }

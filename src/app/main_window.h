@@ -2,12 +2,7 @@
 #pragma once
 #include <windows.h>
 
-// Private messages: the handset library's callbacks post their events to the main window,
-// so that every event is handled on the main thread, in order.
-enum {
-    WM_APP_HANDSET_KEY = WM_APP + 1,  // wParam: the key code
-    WM_APP_HANDSET_PLUG = WM_APP + 2, // wParam: connected, lParam: reserved
-};
+#include <cstdlib>
 
 // Window class name; also the first key of the single-instance test.
 extern const char kMainWindowClass[];
@@ -15,7 +10,22 @@ extern const char kMainWindowClass[];
 bool FindRunningInstance();
 void RegisterMainWindowClass(HINSTANCE instance);
 int CreateMainWindow(HINSTANCE instance, int showCommand);
+
+// A registry value's text, owned (freed with the owner).
+class RegistryText {
+public:
+    explicit RegistryText(char* text) : text_(text) {}
+    RegistryText(RegistryText&& other) noexcept : text_(other.text_) { other.text_ = nullptr; }
+    RegistryText(const RegistryText&) = delete;
+    RegistryText& operator=(const RegistryText&) = delete;
+    ~RegistryText() { free(text_); }
+    const char* Text() const { return text_ ? text_ : ""; }
+
+private:
+    char* text_;
+};
 // The value's text under HKCU\SOFTWARE\Skype\<subKey>, read in full whatever its length;
-// empty when missing or unreadable. Never null; the caller frees it with free().
-char* ReadSkypeRegistryValue(const char* valueName, const char* subKey);
+// empty when missing or unreadable.
+RegistryText ReadSkypeRegistryValue(const char* valueName, const char* subKey);
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,23 +4,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/seam.h"
+
 namespace {
 template <class Caps, class Query>
 DeviceNames ReadNames(UINT count, Query query)
 {
-    DeviceNames devices = {0, nullptr, nullptr};
+    DeviceNames devices;
     if (count == 0)
         return devices;
     devices.names = static_cast<const char**>(calloc(count, sizeof *devices.names));
     devices.text = static_cast<char(*)[MAXPNAMELEN]>(calloc(count, MAXPNAMELEN));
-    if (!devices.names || !devices.text) {
-        FreeDeviceNames(&devices);
-        return devices;
-    }
+    if (!devices.names || !devices.text)
+        return DeviceNames();
     devices.count = count;
     for (UINT id = 0; id < count; ++id) {
         Caps caps;
-        if (query(id, &caps, sizeof caps) != MMSYSERR_NOERROR)
+        if (query(id, &caps) != MMSYSERR_NOERROR)
             continue;
         memcpy(devices.text[id], caps.szPname, MAXPNAMELEN);
         devices.text[id][MAXPNAMELEN - 1] = '\0';
@@ -30,25 +30,26 @@ DeviceNames ReadNames(UINT count, Query query)
 }
 } // namespace
 
+DeviceNames::DeviceNames(DeviceNames&& other) noexcept
+    : count(other.count), names(other.names), text(other.text)
+{
+    other.count = 0;
+    other.names = nullptr;
+    other.text = nullptr;
+}
+
+DeviceNames::~DeviceNames()
+{
+    free(names);
+    free(text);
+}
+
 DeviceNames ReadWaveOutNames()
 {
-    return ReadNames<WAVEOUTCAPSA>(waveOutGetNumDevs(), [](UINT id, WAVEOUTCAPSA* caps, UINT size) {
-        return waveOutGetDevCapsA(id, caps, size);
-    });
+    return ReadNames<WAVEOUTCAPSA>(SeamWaveOutGetNumDevs(), SeamWaveOutGetDevCaps);
 }
 
 DeviceNames ReadWaveInNames()
 {
-    return ReadNames<WAVEINCAPSA>(waveInGetNumDevs(), [](UINT id, WAVEINCAPSA* caps, UINT size) {
-        return waveInGetDevCapsA(id, caps, size);
-    });
-}
-
-void FreeDeviceNames(DeviceNames* devices)
-{
-    free(devices->names);
-    free(devices->text);
-    devices->names = nullptr;
-    devices->text = nullptr;
-    devices->count = 0;
+    return ReadNames<WAVEINCAPSA>(SeamWaveInGetNumDevs(), SeamWaveInGetDevCaps);
 }

@@ -1,4 +1,4 @@
-// The RIFF/WAVE chunk walk and the tone device choice.
+// The RIFF/WAVE chunk walk.
 #include "audio/riff.h"
 
 #include <cstring>
@@ -56,14 +56,4 @@ bool FindWaveChunks(const BYTE* data, DWORD size, const WAVEFORMATEX** format,
         pos += 8ull + chunkSize + (chunkSize & 1);
     }
     return false;
-}
-
-UINT ChooseToneDevice(const char* const* names, UINT count)
-{
-    for (UINT i = 0; i < count; ++i) {
-        if (names[i] && std::strncmp(names[i], "USB", 3) == 0)
-            return i;
-    }
-    // Device 0 itself, not WAVE_MAPPER.
-    return 0;
 }

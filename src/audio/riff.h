@@ -1,4 +1,4 @@
-// Plain decisions of the key-tone player: the RIFF/WAVE chunk walk and the tone device choice.
+// The RIFF/WAVE chunk walk of the key-tone player.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
@@ -11,7 +11,3 @@
 bool FindWaveChunks(const BYTE* data, DWORD size, const WAVEFORMATEX** format,
                     const BYTE** samples, DWORD* sampleBytes);
 
-// The device key tones play on: the first whose name begins with "USB" (case-sensitive),
-// else device 0. Devices whose capabilities could not be read (null names) are skipped. This rule is
-// for the handset's key tones only; the call audio is routed to Skype by rules of its own.
-UINT ChooseToneDevice(const char* const* names, UINT count);

@@ -2,7 +2,7 @@
 #include "audio/wave_out_player.h"
 
 #include "app/seam.h"
-#include "audio/device_names.h"
+#include "audio/device_choice.h"
 #include "audio/riff.h"
 
 namespace {
@@ -13,14 +13,6 @@ const char kEventName[] = "WaveOutThreadEvent";
 // How long past the tone's own length a synchronous play waits for the driver to report
 // the buffer done. A silent driver must not hold the key thread for ever.
 const DWORD kDriverGraceMs = 1000;
-
-UINT ChooseToneDeviceNow()
-{
-    DeviceNames devices = ReadWaveOutNames();
-    UINT device = ChooseToneDevice(devices.names, devices.count);
-    FreeDeviceNames(&devices);
-    return device;
-}
 
 DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
 {
@@ -46,10 +38,10 @@ WaveOutPlayer::~WaveOutPlayer()
 
 bool WaveOutPlayer::Load(UINT resourceId)
 {
-    UINT deviceCount = waveOutGetNumDevs();
+    UINT deviceCount = SeamWaveOutGetNumDevs();
     if (deviceCount == 0)
         return false;
-    deviceIndex = ChooseToneDeviceNow();
+    deviceIndex = ChosenToneDevice();
 
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId & 0xFFFF), "WAVE");

@@ -25,7 +25,7 @@ void LoadHandsetLibrary(const char* fileName)
     // GetProcAddress's result goes through a generic function pointer: casting it straight
     // to another function type is rejected by -Wcast-function-type.
 #define HANDSET_RESOLVE(name, type)                                                        \
-    g_handsetApi.name = reinterpret_cast<decltype(&type)>(reinterpret_cast<void (*)()>(    \
+    g_handsetApi.name = reinterpret_cast<type>(reinterpret_cast<void (*)()>(               \
         GetProcAddress(g_handsetApi.module, kEntryPointNames[index++])));
     HANDSET_ENTRY_POINTS(HANDSET_RESOLVE)
 #undef HANDSET_RESOLVE

@@ -7,7 +7,7 @@
 
 // Argument record of USBPhone_DisplayLCD, passed by value. Layout fixed by the library.
 struct LcdRequest {
-    int mode;            // 0 clear, 1 in-call indicator, 2 Skype indicator, 3/4 text line
+    int mode;            // an LcdMode
     unsigned char on;
     int param;
     const char* text;    // borrowed for the duration of the call
@@ -20,39 +20,53 @@ static_assert(offsetof(LcdRequest, on) == 4 && offsetof(LcdRequest, param) == 8 
               "field offsets fixed by the library");
 #endif
 
-// The callbacks use the Win32 convention (callee pops); the entry points are cdecl.
-typedef void(__stdcall* HandsetKeyCallbackFn)(int key);
-typedef void(__stdcall* HandsetPlugCallbackFn)(int connected, int reserved);
+// What a display request drives.
+enum LcdMode {
+    kLcdClear = 0,              // everything off
+    kLcdInCallIndicator = 1,
+    kLcdSkypeIndicator = 2,
+    kLcdText = 3,               // the text line with typed digits or a name
+    kLcdIdleText = 4,           // the text line with nothing typed
+};
+// The `param` the library expects with a request that shows something (an indicator switched
+// on, the text line); 0 otherwise.
+const int kLcdParamShown = 6;
 
-int __cdecl USBPhone_OpenType(HWND window);
-int __cdecl USBPhone_BindType(HandsetKeyCallbackFn key, HandsetPlugCallbackFn plug);
-int __cdecl USBPhone_RingType(int on);
-int __cdecl USBPhone_LightType(int on);
-int __cdecl USBPhone_DisplayLCDType(LcdRequest request);
-int __cdecl USBPhone_CloseType();
-int __cdecl USBPhone_UnusedType();
+// The callbacks use the Win32 convention (callee pops); the entry points are cdecl.
+typedef void(__stdcall* PFN_USBPHONE_KEY_CALLBACK)(int key);
+typedef void(__stdcall* PFN_USBPHONE_PLUG_CALLBACK)(int connected, int reserved);
+
+typedef int(__cdecl* PFN_USBPHONE_OPEN)(HWND window);
+typedef int(__cdecl* PFN_USBPHONE_BIND)(PFN_USBPHONE_KEY_CALLBACK key,
+                                        PFN_USBPHONE_PLUG_CALLBACK plug);
+typedef int(__cdecl* PFN_USBPHONE_RING)(int on);
+typedef int(__cdecl* PFN_USBPHONE_LIGHT)(int on);
+typedef int(__cdecl* PFN_USBPHONE_DISPLAYLCD)(LcdRequest request);
+typedef int(__cdecl* PFN_USBPHONE_CLOSE)();
+// The entry points the program resolves but never calls; their arguments are not ours to know.
+typedef int(__cdecl* PFN_USBPHONE_UNUSED)();
 
 // The fourteen entry points, resolved by name in this order. Only the first six are called;
 // the rest are resolved because the library is expected to have them.
-#define HANDSET_ENTRY_POINTS(X)                    \
-    X(USBPhone_Open, USBPhone_OpenType)            \
-    X(USBPhone_Bind, USBPhone_BindType)            \
-    X(USBPhone_Ring, USBPhone_RingType)            \
-    X(USBPhone_Light, USBPhone_LightType)          \
-    X(USBPhone_DisplayLCD, USBPhone_DisplayLCDType) \
-    X(USBPhone_Close, USBPhone_CloseType)          \
-    X(USBPhone_WriteEEPROM, USBPhone_UnusedType)   \
-    X(USBPhone_ReadEEPROM, USBPhone_UnusedType)    \
-    X(USBPhone_GetDeviceCapacity, USBPhone_UnusedType) \
-    X(USBPhone_SetRingTone, USBPhone_UnusedType)   \
-    X(USBPhone_SwitchPSTN, USBPhone_UnusedType)    \
-    X(USBPhone_GetLibVer, USBPhone_UnusedType)     \
-    X(USBPhone_GetLastError, USBPhone_UnusedType)  \
-    X(USBPhone_GetHookStatus, USBPhone_UnusedType)
+#define HANDSET_ENTRY_POINTS(X)                         \
+    X(USBPhone_Open, PFN_USBPHONE_OPEN)                 \
+    X(USBPhone_Bind, PFN_USBPHONE_BIND)                 \
+    X(USBPhone_Ring, PFN_USBPHONE_RING)                 \
+    X(USBPhone_Light, PFN_USBPHONE_LIGHT)               \
+    X(USBPhone_DisplayLCD, PFN_USBPHONE_DISPLAYLCD)     \
+    X(USBPhone_Close, PFN_USBPHONE_CLOSE)               \
+    X(USBPhone_WriteEEPROM, PFN_USBPHONE_UNUSED)        \
+    X(USBPhone_ReadEEPROM, PFN_USBPHONE_UNUSED)         \
+    X(USBPhone_GetDeviceCapacity, PFN_USBPHONE_UNUSED)  \
+    X(USBPhone_SetRingTone, PFN_USBPHONE_UNUSED)        \
+    X(USBPhone_SwitchPSTN, PFN_USBPHONE_UNUSED)         \
+    X(USBPhone_GetLibVer, PFN_USBPHONE_UNUSED)          \
+    X(USBPhone_GetLastError, PFN_USBPHONE_UNUSED)       \
+    X(USBPhone_GetHookStatus, PFN_USBPHONE_UNUSED)
 
 struct HandsetApi {
     HMODULE module;
-#define HANDSET_SLOT(name, type) decltype(&type) name;
+#define HANDSET_SLOT(name, type) type name;
     HANDSET_ENTRY_POINTS(HANDSET_SLOT)
 #undef HANDSET_SLOT
 };

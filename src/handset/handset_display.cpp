@@ -1,15 +1,14 @@
-// LCD requests, light and ringer through the handset library, and the plug handler.
+// LCD requests, light and ringer through the handset library.
 #include "handset/handset_display.h"
 
 #include "app/app_state.h"
-#include "app/status.h"
 #include "handset/handset_api.h"
 
 namespace {
 // Start-up's empty text line: a text of its own, not the DialBuffer.
 const char kEmptyText[] = "";
 
-void DisplayLcd(int mode, int on, int param, const char* text, int textOn)
+void DisplayLcd(LcdMode mode, int on, int param, const char* text, int textOn)
 {
     if (!HandsetLibraryUsable())
         return;
@@ -31,14 +30,14 @@ void SetLight(int on)
 
 void ClearHandsetDisplay()
 {
-    DisplayLcd(0, 0, 0, nullptr, 0);
+    DisplayLcd(kLcdClear, 0, 0, nullptr, 0);
     SetLight(0);
 }
 
 void SetInCallIndicator(int on)
 {
     BYTE value = static_cast<BYTE>(on);
-    DisplayLcd(1, value, 0, nullptr, 0);
+    DisplayLcd(kLcdInCallIndicator, value, 0, nullptr, 0);
     SetLight(value);
     g_app.inCall = value;
 }
@@ -46,13 +45,14 @@ void SetInCallIndicator(int on)
 void SetSkypeIndicator(int on)
 {
     BYTE value = static_cast<BYTE>(on);
-    DisplayLcd(2, value, value ? 6 : 0, nullptr, 0);
+    DisplayLcd(kLcdSkypeIndicator, value, value ? kLcdParamShown : 0, nullptr, 0);
 }
 
 void ShowDialBuffer()
 {
     // The text pointer is the buffer's own text, also when it is empty.
-    DisplayLcd(g_app.dialBuffer.length > 0 ? 3 : 4, 1, 6, g_app.dialBuffer.text, 1);
+    DisplayLcd(g_app.dialBuffer.length > 0 ? kLcdText : kLcdIdleText, 1, kLcdParamShown,
+               g_app.dialBuffer.text, 1);
 }
 
 void EmptyDialBuffer()
@@ -66,16 +66,11 @@ void RingHandset(int on)
 {
     if (HandsetLibraryUsable())
         (void)g_handsetApi.USBPhone_Ring(on);
+    g_app.ringerOn = on != 0;
 }
 
 void ShowStartupDisplay()
 {
-    DisplayLcd(4, 1, 6, kEmptyText, 1);
-    DisplayLcd(2, 1, 6, kEmptyText, 1);
-}
-
-void OnHandsetPlug(int connected, int /*reserved*/)
-{
-    g_app.handsetStatus = connected ? 0 : -1;
-    RefreshStatus();
+    DisplayLcd(kLcdIdleText, 1, kLcdParamShown, kEmptyText, 1);
+    DisplayLcd(kLcdSkypeIndicator, 1, kLcdParamShown, kEmptyText, 1);
 }

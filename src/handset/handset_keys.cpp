@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "app/app_state.h"
-#include "app/main_window.h"
 #include "app/seam.h"
 #include "audio/tones.h"
 #include "handset/handset_display.h"
@@ -197,14 +196,4 @@ void EmulateKey(int key)
         Keystroke(BYTE(key & 0xFF), false); // any other code: its low 8 bits as the key
         break;
     }
-}
-
-void __stdcall HandsetKeyCallback(int key)
-{
-    PostMessageA(g_app.ownWindow, WM_APP_HANDSET_KEY, WPARAM(key), 0);
-}
-
-void __stdcall HandsetPlugCallback(int connected, int reserved)
-{
-    PostMessageA(g_app.ownWindow, WM_APP_HANDSET_PLUG, WPARAM(connected), LPARAM(reserved));
 }

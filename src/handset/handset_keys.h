@@ -15,7 +15,3 @@ void EmulateKey(int key);
 void PressSkypeButton(const char* name);
 void SendHook(int on);
 
-// The callbacks handed to the library. They run on the library's thread and only post the
-// event to the main window, where it is handled in order with everything else.
-void __stdcall HandsetKeyCallback(int key);
-void __stdcall HandsetPlugCallback(int connected, int reserved);

@@ -72,15 +72,17 @@ void SendForCall(const char* format, int callId)
 void OnRinging(int id)
 {
     SetInCallIndicator(1);
-    if (!g_app.placedCalls.Contains(id)) {
-        if (g_app.activeCalls.IsEmpty()) {
-            RingHandset(1);
-            SendForCall("GET CALL %d PARTNER_DISPNAME", id);
-        } else {
-            SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
-        }
-    }
+    // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
+    // while a send waits, and that report must be what stays.
     g_app.ringingCallId = id;
+    if (g_app.placedCalls.Contains(id))
+        return;
+    if (g_app.activeCalls.IsEmpty()) {
+        RingHandset(1);
+        SendForCall("GET CALL %d PARTNER_DISPNAME", id);
+    } else {
+        SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
+    }
 }
 
 // FAILED, UNPLACED, FINISHED, MISSED, REFUSED. The indicator and the display belong to the

@@ -5,22 +5,11 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/status.h"
-#include "skype/call_tracking.h"
 #include "skype/skype_window.h"
 
 namespace {
-// Skype gives up on a client after this many PINGs without a PONG.
+// We give up on Skype after this many PINGs without a PONG.
 const int kMaxUnansweredPings = 5;
-
-void DropSkypeLink()
-{
-    g_app.skypeApiWindow = nullptr;
-    // Before the refresh and before any broadcast: a restarted Skype may attach and report
-    // a new call inside the next broadcast.
-    ForgetCallsOfLostSkype();
-    RefreshStatus();
-}
 } // namespace
 
 void SendSkypeCommand(const char* text)
@@ -44,41 +33,43 @@ void SendDiscoverBroadcast()
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
 }
 
-LRESULT OnAttachMessage(WPARAM wParam, LPARAM lParam)
+bool TakeAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    if (lParam == 0) {
-        g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
-        (void)FindSkypeMainWindow(); // fills the cache
-        RefreshStatus();
-    }
-    return 1;
+    if (lParam != 0)
+        return false;
+    g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
+    (void)FindSkypeMainWindow(); // fills the cache
+    return true;
 }
 
-void OnKeepAliveTick()
+KeepAliveOutcome KeepAliveTick()
 {
-    if (!g_app.skypeApiWindow) {
-        SendDiscoverBroadcast();
-        return;
+    if (!g_app.skypeApiWindow)
+        return kKeepAliveNotAttached;
+    if (!IsWindow(g_app.skypeApiWindow)) {
+        g_app.skypeApiWindow = nullptr; // the count is kept on this path
+        return kKeepAliveSkypeGone;
     }
-    if (IsWindow(g_app.skypeApiWindow)) {
-        ++g_app.unansweredPings;
-        SendSkypeCommand("PING");
-        // Only now: a PONG that arrived during the send has already lowered the count.
-        if (g_app.unansweredPings == kMaxUnansweredPings) {
-            DropSkypeLink();
-            g_app.unansweredPings = 0;
-        }
-        return;
-    }
-    DropSkypeLink(); // the count is kept on this path
-    SendDiscoverBroadcast();
+    ++g_app.unansweredPings;
+    SendSkypeCommand("PING");
+    // Only now: a PONG that arrived during the send has already lowered the count.
+    if (g_app.unansweredPings < kMaxUnansweredPings)
+        return kKeepAlivePinged;
+    g_app.skypeApiWindow = nullptr;
+    g_app.unansweredPings = 0;
+    return kKeepAliveLinkDropped;
 }
 
-LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
+SkypeText::~SkypeText()
+{
+    free(text_);
+}
+
+bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out)
 {
     // Only the attached Skype may speak to us; while detached nobody may.
     if (!g_app.skypeApiWindow || reinterpret_cast<HWND>(wParam) != g_app.skypeApiWindow)
-        return 0;
+        return false;
     const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     // A copy with our own NUL: never read past the data, even when the sender left out the
     // NUL. Malformed data reads as an empty text.
@@ -90,17 +81,18 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
         length = nul ? size_t(static_cast<const char*>(nul) - bytes) : data->cbData;
     }
     char* text = static_cast<char*>(malloc(length + 1));
-    if (!text)
-        return 1;
-    if (length)
-        memcpy(text, bytes, length);
-    text[length] = '\0';
-    if (StartsWithIgnoringAsciiCase(text, "PONG")) {
-        if (g_app.unansweredPings > 0)
-            --g_app.unansweredPings;
-    } else if (StartsWithIgnoringAsciiCase(text, "CALL ")) {
-        HandleCallNotification(text);
+    if (text) {
+        if (length)
+            memcpy(text, bytes, length);
+        text[length] = '\0';
     }
-    free(text);
-    return 1;
+    free(out->text_);
+    out->text_ = text;
+    return true;
+}
+
+void TakePong()
+{
+    if (g_app.unansweredPings > 0)
+        --g_app.unansweredPings;
 }

@@ -1,4 +1,6 @@
 // The link to Skype's desktop API: discovery, attachment, keep-alive and the command channel.
+// It keeps the link's own state (Skype's API window, the unanswered PINGs) and reports what
+// happened; what the rest of the program does about it is decided by the main window.
 #pragma once
 #include <windows.h>
 
@@ -10,11 +12,38 @@ void SendSkypeCommand(const char* text);
 // window, so a hung window elsewhere cannot stop the driver.
 void SendDiscoverBroadcast();
 
-// Main-window handlers. The attach message always answers 1; WM_COPYDATA answers 0 unless it
-// comes from the attached Skype API window.
-LRESULT OnAttachMessage(WPARAM wParam, LPARAM lParam);
-void OnKeepAliveTick();
-LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam);
+// Skype's attach reply: true when it attached us (status 0); Skype's API window is then
+// recorded and its main window looked up.
+bool TakeAttachReply(WPARAM wParam, LPARAM lParam);
+
+enum KeepAliveOutcome {
+    kKeepAlivePinged,      // attached: a PING went out
+    kKeepAliveNotAttached, // nothing to ping
+    kKeepAliveLinkDropped, // too many PINGs unanswered: the link is dropped
+    kKeepAliveSkypeGone,   // Skype's API window no longer exists: the link is dropped
+};
+// One keep-alive step (every 2 s).
+KeepAliveOutcome KeepAliveTick();
+
+// The text of a WM_COPYDATA from Skype: a NUL-terminated copy, owned.
+class SkypeText {
+public:
+    SkypeText() = default;
+    SkypeText(const SkypeText&) = delete;
+    SkypeText& operator=(const SkypeText&) = delete;
+    ~SkypeText();
+    const char* Get() const { return text_ ? text_ : ""; }
+
+private:
+    friend bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out);
+    char* text_ = nullptr;
+};
+// WM_COPYDATA: true when it comes from the attached Skype API window, with its text copied
+// (never read past cbData, also without a NUL; empty when malformed); false, and nothing
+// read, from anyone else.
+bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out);
+// Skype answered a PING.
+void TakePong();
 
 // The window's bound on one command (ms) and on each window of the discovery broadcast.
 enum { kCommandTimeoutMs = 3000, kBroadcastTimeoutMs = 1000 };

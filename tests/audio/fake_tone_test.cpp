@@ -48,11 +48,22 @@ TEST_F(FakeToneTest, EveryKeyIndexPlaysItsTableEntry)
                     SharedLog().Snapshot());
 }
 
-TEST_F(FakeToneTest, TableEntriesAreReadWhenTheKeyIsPlayed)
+TEST_F(FakeToneTest, SilentDriverCostsTheToneAndTheGraceAndTheDeviceIsClosed)
 {
-    g_app.keyToneTable[10] = 147;
-    PlayKeyToneByIndex(10);
-    EXPECT_SEQUENCE((Sequence{"patched *", {"tone 147"}}), SharedLog().Snapshot());
+    // WAVE 147, the navigation tone: 80 ms of sound. The wait ends at the tone's length plus
+    // a second of grace, never later, and the device is closed all the same.
+    FakeWaveOutSetSilentDriver(true);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PlayTone(147);
+    QueryPerformanceCounter(&end);
+    FakeWaveOutSetSilentDriver(false);
+    double ms = double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+    EXPECT_GE(ms, 1000.0);
+    EXPECT_LT(ms, 1000.0 + 80.0 + 400.0); // the tone, the grace, and slack for a busy machine
+    EXPECT_EQ(FakeWaveOutOpenDevices(), 0);
+    EXPECT_SEQUENCE((Sequence{"played once", {"tone 147"}}), SharedLog().Snapshot());
 }
 
 } // namespace

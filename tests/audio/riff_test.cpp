@@ -164,31 +164,4 @@ TEST(FindWaveChunks, NeverReadsPastTheImage)
     }
 }
 
-struct DeviceCase {
-    const char* name;
-    std::vector<const char*> devices; // null: capabilities could not be read
-    UINT expected;
-};
-
-TEST(ChooseToneDevice, FirstNameBeginningWithUsbElseZero)
-{
-    const DeviceCase cases[] = {
-        {"second device is USB", {"PulseAudio", "USB Audio Device"}, 1},
-        {"first USB wins", {"Speakers", "USB Audio Device", "USB Headset"}, 1},
-        {"USB as first device", {"USB Audio Device", "Speakers"}, 0},
-        {"bare USB prefix", {"Speakers", "Line", "USBX"}, 2},
-        {"none USB", {"PulseAudio", "Speakers"}, 0},
-        {"lower-case usb does not count", {"PulseAudio", "usb Audio Device"}, 0},
-        {"mixed-case Usb does not count", {"PulseAudio", "Usb Audio Device"}, 0},
-        {"USB inside the name does not count", {"PulseAudio", "My USB Phone"}, 0},
-        {"name shorter than USB", {"US", "U", ""}, 0},
-        {"unreadable devices skipped", {nullptr, nullptr, "USB Audio Device"}, 2},
-        {"unreadable and no USB", {nullptr, "Speakers"}, 0},
-        {"all unreadable", {nullptr, nullptr}, 0},
-        {"no devices", {}, 0},
-    };
-    for (const DeviceCase& c : cases)
-        EXPECT_EQ(ChooseToneDevice(c.devices.data(), UINT(c.devices.size())), c.expected) << c.name;
-}
-
 } // namespace

@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.WaitReceived("SET AUDIO_IN " + ExpectedRecordingDevice(), 10000));
+        ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
         run.skype.ClearLog();
     }
     void TearDown() override { EXPECT_EQ(run.driver.Close(), 0u); }
@@ -118,4 +118,21 @@ TEST_F(CallsE2E, DiallingFromTheKeypadFillsTheLcdAndSkypesNumberField)
     HandsetSimState handset = run.Handset();
     EXPECT_EQ(handset.lcdMode, 4);
     EXPECT_EQ(handset.lcdText, "");
+}
+
+// Closing the driver while a call rings must not leave the handset ringing on its own.
+TEST(CallsE2EShutdown, ClosingWhileACallRingsStopsTheRingerFirst)
+{
+    SkypeRun run;
+    ASSERT_TRUE(run.Start());
+    ASSERT_GT(run.skype.Incoming("Ann"), 0);
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    EXPECT_EQ(run.driver.Close(), 0u);
+    std::vector<std::string> journal = run.driver.Journal();
+    const std::vector<std::string> shutdown = {
+        "USBPhone_Ring 0", "USBPhone_DisplayLCD mode=0 on=0 param=0 text=null textOn=0",
+        "USBPhone_Light 0", "USBPhone_Close", "Unload"};
+    ASSERT_GE(journal.size(), shutdown.size());
+    EXPECT_SEQUENCE((Sequence{"shutdown while ringing", shutdown}),
+                    std::vector<std::string>(journal.end() - shutdown.size(), journal.end()));
 }

@@ -5,7 +5,6 @@
 
 #include <mmsystem.h>
 
-#include "skype/audio_devices.h"
 
 SkypeRun::~SkypeRun()
 {
@@ -29,11 +28,11 @@ void SkypeRun::QuitSkype()
     }
 }
 
-bool SkypeRun::Start(const std::string& skypeOptions)
+bool SkypeRun::Start(const std::string& skypeOptions, const DriverOptions& driverOptions)
 {
     std::string command = "\"" + JoinPath(BinDir(), "skypesim.exe") + "\" " + skypeOptions;
     SetSkypePath(command.c_str());
-    if (!driver.Start()) {
+    if (!driver.Start(driverOptions)) {
         fprintf(stderr, "SkypeRun: the driver did not start\n");
         return false;
     }
@@ -92,18 +91,4 @@ HandsetSimState SkypeRun::Handset()
 bool SkypeRun::WaitHandset(bool (*condition)(const HandsetSimState&), DWORD timeoutMs)
 {
     return WaitUntil([&] { return condition(Handset()); }, timeoutMs);
-}
-
-std::string ExpectedPlaybackDevice()
-{
-    char name[MAXPNAMELEN];
-    ChosenPlaybackDevice(name);
-    return name;
-}
-
-std::string ExpectedRecordingDevice()
-{
-    char name[MAXPNAMELEN];
-    ChosenRecordingDevice(name);
-    return name;
 }

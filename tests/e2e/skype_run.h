@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver_run.h"
+#include "rig_devices.h"
 #include "handset_sim_client.h"
 #include "skype_sim_client.h"
 
@@ -11,7 +12,8 @@ class SkypeRun {
 public:
     ~SkypeRun();
     // Starts the driver, which launches the Skype simulator; waits until it has attached.
-    bool Start(const std::string& skypeOptions = "--no-duration --no-greeting");
+    bool Start(const std::string& skypeOptions = "--no-duration --no-greeting",
+               const DriverOptions& driverOptions = DriverOptions());
     bool Attached();                     // the simulator's attached client is the driver
     // Quits the simulator and waits until its process has ended (it, like Skype, refuses a
     // second instance, so a new one can start only then).
@@ -29,7 +31,3 @@ public:
     DriverRun driver;
     SkypeSimClient skype;
 };
-
-// Expected device names for "SET AUDIO_OUT" / "SET AUDIO_IN", from the live device lists.
-std::string ExpectedPlaybackDevice();
-std::string ExpectedRecordingDevice();

@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "fake_audio_devices.h"
 #include "handset/handset_api.h"
 
 namespace {
@@ -12,7 +13,7 @@ const char kFakeSkypeClass[] = "UnitTestFakeSkype";
 std::map<std::string, std::string> g_replies;
 
 int __cdecl RecordOpen(HWND) { SharedLog().Add("open"); return 0; }
-int __cdecl RecordBind(HandsetKeyCallbackFn, HandsetPlugCallbackFn) { SharedLog().Add("bind"); return 0; }
+int __cdecl RecordBind(PFN_USBPHONE_KEY_CALLBACK, PFN_USBPHONE_PLUG_CALLBACK) { SharedLog().Add("bind"); return 0; }
 int __cdecl RecordRing(int on) { SharedLog().Add(Format("ring %d", on)); return 0; }
 int __cdecl RecordLight(int on) { SharedLog().Add(Format("light %d", on)); return 0; }
 int __cdecl RecordClose() { SharedLog().Add("close"); return 0; }
@@ -62,7 +63,7 @@ std::string LcdEntry(int mode, int on, int param, const char* text, int textOn)
                   shown.c_str(), textOn);
 }
 
-void AppFixture::SetUp()
+void AppFixture::Build()
 {
     ResetAppState();
     g_replies.clear();
@@ -84,12 +85,14 @@ void AppFixture::SetUp()
     g_app.ownWindow = ownWindow;
     g_app.instance = GetModuleHandleA(nullptr);
     g_app.attachMessage = RegisterWindowMessageA("SkypeControlAPIAttach");
+    g_app.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     g_app.discoverMessage = RegisterWindowMessageA("UnitTestDiscoverNobodyAnswers");
     SharedLog().Clear();
 }
 
-void AppFixture::TearDown()
+void AppFixture::Dismantle()
 {
+    FakeAudioDevicesReal();
     DestroyWindow(fakeSkype);
     DestroyWindow(ownWindow);
     g_handsetApi = HandsetApi();
@@ -110,4 +113,15 @@ LRESULT AppFixture::Notify(const char* text)
 void AppFixture::ReplyTo(const std::string& command, const std::string& reply)
 {
     g_replies[command] = reply;
+}
+
+void AppFixture::PumpFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
 }

@@ -18,19 +18,39 @@
 // received; plus those of the seam fakes ("shell ...", "key ...", "pause ...", "tone ...").
 class AppFixture : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        Build();
+        Prepare();
+    }
+    void TearDown() override { Dismantle(); }
+    // A fresh state for the next row of a table: everything torn down and built again.
+    void Fresh()
+    {
+        Dismantle();
+        Build();
+        Prepare();
+    }
+    // What a test class adds to every fresh state.
+    virtual void Prepare() {}
 
     void Attach();                      // Skype attached, as after its attach reply
     LRESULT Notify(const char* text);   // a notification from the fake Skype
     std::vector<std::string> Log() const { return SharedLog().Snapshot(); }
     void ClearLog() { SharedLog().Clear(); }
 
+    // Runs this thread's messages (timers included) for that long.
+    void PumpFor(DWORD milliseconds);
+
     // The fake Skype answers `command` with `reply` inside the command's send.
     void ReplyTo(const std::string& command, const std::string& reply);
 
     HWND ownWindow = nullptr;
     HWND fakeSkype = nullptr;
+
+private:
+    void Build();
+    void Dismantle();
 };
 
 // The log entry of one LCD request.

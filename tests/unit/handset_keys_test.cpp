@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/handset_callbacks.h"
+#include "app/app_messages.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
 #include "handset/handset_keys.h"
@@ -89,16 +91,14 @@ TEST_F(HandsetKeys, EachKeyWithSkypeAttached)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        SetUp();
+        Fresh();
         Attach();
         g_app.inCall = row.inCall;
         g_app.placedCallId = 12;
         g_app.ringingCallId = row.ringingId;
         Key(row.code);
         EXPECT_SEQUENCE((Sequence{row.name, row.expected}), Log());
-        TearDown();
     }
-    SetUp();
 }
 
 TEST_F(HandsetKeys, EachKeyWithoutSkype)
@@ -120,12 +120,10 @@ TEST_F(HandsetKeys, EachKeyWithoutSkype)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        SetUp();
+        Fresh();
         Key(row.code);
         EXPECT_SEQUENCE((Sequence{row.name, row.expected}), Log());
-        TearDown();
     }
-    SetUp();
 }
 
 TEST_F(HandsetKeys, NothingHappensWhileTheHandsetIsAbsent)

@@ -9,15 +9,15 @@
 #include "app/tray_icon.h"
 #include "app_fixture.h"
 #include "fake_shell.h"
-#include "skype/audio_devices.h"
+#include "rig_devices.h"
+#include "app/reactions.h"
 #include "skype/skype_link.h"
 
 namespace {
 class SkypeLink : public AppFixture {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        AppFixture::SetUp();
         g_trayIcon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
     }
     LRESULT SendAttach(HWND api, LPARAM status)
@@ -39,11 +39,8 @@ std::string ShellModify(int icon, const char* tip)
 
 std::vector<std::string> AudioCommands()
 {
-    char playback[MAXPNAMELEN], recording[MAXPNAMELEN];
-    ChosenPlaybackDevice(playback);
-    ChosenRecordingDevice(recording);
-    return {std::string("skype SET AUDIO_OUT ") + playback,
-            std::string("skype SET AUDIO_IN ") + recording};
+    return {std::string("skype ") + kRigAudioOutCommand,
+            std::string("skype ") + kRigAudioInCommand};
 }
 } // namespace
 
@@ -94,7 +91,7 @@ TEST_F(SkypeLink, KeepAliveCountsUnansweredPings)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
-        SetUp();
+        Fresh();
         Attach();
         for (const char* step = c.script; *step; ++step) {
             ReplyTo("PING", *step == 'A' ? "PONG" : "");
@@ -105,18 +102,16 @@ TEST_F(SkypeLink, KeepAliveCountsUnansweredPings)
         }
         EXPECT_EQ(g_app.unansweredPings, c.count);
         EXPECT_EQ(g_app.skypeApiWindow != nullptr, c.attached);
-        TearDown();
     }
-    SetUp();
 }
 
 TEST_F(SkypeLink, FifthUnansweredPingDropsTheLink)
 {
     Attach();
     for (int i = 0; i < 4; ++i)
-        OnKeepAliveTick();
+        OnKeepAliveTimer();
     ClearLog();
-    OnKeepAliveTick();
+    OnKeepAliveTimer();
     const Sequence expected = {
         "dropped", {"skype PING", LcdEntry(2, 0, 0, nullptr, 0),
                     ShellModify(131, "USB Device Driver (Please Launch Skype)")}};
@@ -131,7 +126,7 @@ TEST_F(SkypeLink, VanishedSkypeIsDroppedAndTheCountKept)
     g_app.skypeApiWindow = gone;
     g_app.unansweredPings = 2;
     g_app.ringingCallId = 8; // a call was ringing: it is forgotten before the refresh
-    OnKeepAliveTick();
+    OnKeepAliveTimer();
     EXPECT_EQ(g_app.skypeApiWindow, nullptr);
     EXPECT_EQ(g_app.unansweredPings, 2);
     const Sequence expected = {
@@ -161,25 +156,4 @@ TEST_F(SkypeLink, CopyDataOnlyFromTheAttachedSkypeAndWithinItsBounds)
     EXPECT_EQ(SendCopyData(fakeSkype, call, sizeof call), 1);
     EXPECT_EQ(SendCopyData(fakeSkype, "HELLO", 6), 1);
     EXPECT_TRUE(Log().empty());
-}
-
-TEST(AudioDeviceChoice, PlaybackFirstUsbRecordingLastUsb)
-{
-    const struct {
-        std::vector<const char*> names; // null: capabilities could not be read
-        const char* playback;
-        const char* recording;
-    } cases[] = {
-        {{"Speakers", "USB Headset"}, "USB Headset", "USB Headset"},
-        {{"Speakers"}, "Speakers", "Speakers"},
-        {{"USB Mic A", "Line In", "USB Mic B"}, "USB Mic A", "USB Mic B"},
-        {{"usb mic", "Line In"}, "usb mic", "usb mic"},
-        {{"", "Line In"}, "Line In", "Line In"},
-        {{}, "", ""},
-    };
-    for (const auto& c : cases) {
-        UINT count = UINT(c.names.size());
-        EXPECT_STREQ(ChoosePlaybackDevice(c.names.data(), count), c.playback);
-        EXPECT_STREQ(ChooseRecordingDevice(c.names.data(), count), c.recording);
-    }
 }

@@ -7,12 +7,13 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reactions.h"
 #include "app/status.h"
 #include "app/tray_icon.h"
 #include "app_fixture.h"
 #include "fake_shell.h"
 #include "handset/handset_display.h"
-#include "skype/audio_devices.h"
+#include "rig_devices.h"
 #include "process.h"
 
 #include <thread>
@@ -30,20 +31,16 @@ std::string Shell(const char* message, int flags, int cb, int icon, const char* 
 
 class Status : public AppFixture {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        AppFixture::SetUp();
         g_trayIcon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
         g_trayIcon.LoadPopupMenu(155);
     }
     std::vector<std::string> Attached()
     {
-        char playback[MAXPNAMELEN], recording[MAXPNAMELEN];
-        ChosenPlaybackDevice(playback);
-        ChosenRecordingDevice(recording);
         return {LcdEntry(2, 1, 6, nullptr, 0), Shell("NIM_MODIFY", 6, 0, 129, kTipAttached),
-                std::string("skype SET AUDIO_OUT ") + playback,
-                std::string("skype SET AUDIO_IN ") + recording};
+                std::string("skype ") + kRigAudioOutCommand,
+                std::string("skype ") + kRigAudioInCommand};
     }
 };
 } // namespace
@@ -61,12 +58,12 @@ TEST_F(Status, EachStateShowsItsIconLcdAndDevices)
 
     // Unplugged while attached: only the icon. Plugged in again: everything again.
     ClearLog();
-    OnHandsetPlug(0, 0);
+    OnHandsetPlugged(0);
     EXPECT_EQ(g_app.handsetStatus, -1);
     EXPECT_SEQUENCE((Sequence{"unplugged", {Shell("NIM_MODIFY", 6, 0, 130, kTipNoHandset)}}),
                     Log());
     ClearLog();
-    OnHandsetPlug(2, 0);
+    OnHandsetPlugged(2);
     EXPECT_EQ(g_app.handsetStatus, 0);
     EXPECT_SEQUENCE((Sequence{"plugged in again", Attached()}), Log());
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "rig_devices.h"
 #include "screens.h"
 
 namespace {
@@ -144,6 +145,19 @@ bool Demo::StartDriver()
                 {{"tray-1-no-skype.png", FindTrayWindow()}});
 }
 
+// The rig's USB sound devices, named literally: what Skype must be told.
+bool Demo::TellsSkypeTheUsbDevices()
+{
+    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand}) {
+        std::string expected = command;
+        if (!transcript.WaitFor(stepStart_, [&](const DemoEvent& event) {
+                return event.source == "skype <-" && event.text == expected;
+            }, 5000))
+            return false;
+    }
+    return true;
+}
+
 bool Demo::SkypeAttaches()
 {
     Begin("The user allows the driver in Skype: Skype attaches");
@@ -157,9 +171,7 @@ bool Demo::SkypeAttaches()
     if (!WaitHandset([](const HandsetSimState& s, const Demo&) { return s.skype; },
                      "Skype indicator on"))
         return false;
-    bool devices = transcript.WaitFor(stepStart_, [](const DemoEvent& event) {
-        return event.source == "skype <-" && event.text.compare(0, 10, "SET AUDIO_") == 0;
-    }, 5000);
+    bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices"))
         return false;
     Sleep(kPauseMs);
@@ -348,9 +360,7 @@ bool Demo::Replug()
             return s.connected && s.skype;
         }, "plugged in, Skype indicator on"))
         return false;
-    bool devices = transcript.WaitFor(stepStart_, [](const DemoEvent& event) {
-        return event.source == "skype <-" && event.text.compare(0, 10, "SET AUDIO_") == 0;
-    }, 5000);
+    bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices again"))
         return false;
     // Reported, not required: Wine's own tray window was seen to keep its third picture

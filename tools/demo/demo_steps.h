@@ -28,6 +28,7 @@ struct Demo {
     unsigned long long trayNoSkype = 0;
 
     bool StartDriver();
+    bool TellsSkypeTheUsbDevices();
     bool SkypeAttaches();
     bool IncomingCall();
     bool LiftHandset();

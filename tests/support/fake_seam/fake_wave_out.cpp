@@ -9,6 +9,8 @@ namespace {
 
 // The callback event of the last open (the player's named event).
 HANDLE g_callbackEvent = nullptr;
+bool g_silentDriver = false;
+int g_openDevices = 0;
 
 // The WAVE id whose data chunk `samples` is, or 0.
 UINT WaveIdOf(const void* samples)
@@ -38,6 +40,7 @@ MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT, const WAVEFORMATEX*, DWORD_PTR cal
                          DWORD_PTR, DWORD flags)
 {
     *out = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0x5eed));
+    ++g_openDevices;
     g_callbackEvent = (flags & CALLBACK_TYPEMASK) == CALLBACK_EVENT
                           ? reinterpret_cast<HANDLE>(callback)
                           : nullptr;
@@ -54,6 +57,8 @@ MMRESULT SeamWaveOutWrite(HWAVEOUT, WAVEHDR* header, UINT)
 {
     UINT id = WaveIdOf(header->lpData);
     SharedLog().Add(id ? Format("tone %u", id) : std::string("tone ?"));
+    if (g_silentDriver)
+        return MMSYSERR_NOERROR;
     // As if the driver had played the buffer already.
     header->dwFlags |= WHDR_DONE;
     if (g_callbackEvent)
@@ -79,6 +84,17 @@ MMRESULT SeamWaveOutUnprepareHeader(HWAVEOUT, WAVEHDR* header, UINT)
 
 MMRESULT SeamWaveOutClose(HWAVEOUT)
 {
+    --g_openDevices;
     g_callbackEvent = nullptr;
     return MMSYSERR_NOERROR;
+}
+
+void FakeWaveOutSetSilentDriver(bool silent)
+{
+    g_silentDriver = silent;
+}
+
+int FakeWaveOutOpenDevices()
+{
+    return g_openDevices;
 }

@@ -1,5 +1,5 @@
-// The audio devices Skype should use, chosen by name from the live device lists.
-#include "skype/audio_devices.h"
+// Sound devices chosen by name.
+#include "audio/device_choice.h"
 
 #include <cstring>
 
@@ -16,6 +16,21 @@ void CopyName(char* out, const char* name)
     lstrcpynA(out, name, MAXPNAMELEN);
 }
 } // namespace
+
+UINT ChooseToneDevice(const char* const* names, UINT count)
+{
+    for (UINT i = 0; i < count; ++i) {
+        if (names[i] && strncmp(names[i], "USB", 3) == 0)
+            return i;
+    }
+    // Since Vista the product name follows the endpoint's name: "Speakers (USB Audio Device)".
+    for (UINT i = 0; i < count; ++i) {
+        if (names[i] && ContainsUsb(names[i]))
+            return i;
+    }
+    // Device 0 itself, not WAVE_MAPPER.
+    return 0;
+}
 
 const char* ChoosePlaybackDevice(const char* const* names, UINT count)
 {
@@ -45,16 +60,20 @@ const char* ChooseRecordingDevice(const char* const* names, UINT count)
     return chosen;
 }
 
+UINT ChosenToneDevice()
+{
+    DeviceNames devices = ReadWaveOutNames();
+    return ChooseToneDevice(devices.names, devices.count);
+}
+
 void ChosenPlaybackDevice(char* name)
 {
     DeviceNames devices = ReadWaveOutNames();
     CopyName(name, ChoosePlaybackDevice(devices.names, devices.count));
-    FreeDeviceNames(&devices);
 }
 
 void ChosenRecordingDevice(char* name)
 {
     DeviceNames devices = ReadWaveInNames();
     CopyName(name, ChooseRecordingDevice(devices.names, devices.count));
-    FreeDeviceNames(&devices);
 }

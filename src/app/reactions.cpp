@@ -1,0 +1,102 @@
+// The program's reactions to Skype and the handset, composed in one place so that their order
+// reads top to bottom.
+#include "app/reactions.h"
+
+#include "app/app_state.h"
+#include "app/handset_callbacks.h"
+#include "app/status.h"
+#include "handset/handset_api.h"
+#include "handset/handset_display.h"
+#include "skype/audio_devices.h"
+#include "skype/call_tracking.h"
+#include "skype/skype_link.h"
+#include "skype/skype_window.h"
+
+namespace {
+void OnSkypeLost()
+{
+    // Before the refresh and before any broadcast: a restarted Skype may attach and report
+    // a new call inside the next broadcast.
+    ForgetCallsOfLostSkype();
+    RefreshStatus();
+}
+} // namespace
+
+void StartHandset()
+{
+    if (!HandsetLibraryUsable())
+        return; // counted as absent since the library was loaded
+    g_app.handsetStatus = g_handsetApi.USBPhone_Open(g_app.ownWindow);
+    (void)g_handsetApi.USBPhone_Bind(HandsetKeyCallback, HandsetPlugCallback);
+    ShowStartupDisplay();
+}
+
+void StopHandset()
+{
+    if (HandsetLibraryUsable()) {
+        // A handset left ringing after we are gone would ring on with nobody to stop it.
+        if (g_app.ringerOn)
+            RingHandset(0);
+        ClearHandsetDisplay();
+        (void)g_handsetApi.USBPhone_Close();
+    }
+    FreeHandsetLibrary();
+}
+
+void OnFirstDiscovery()
+{
+    // Not from inside the window's creation: Skype may attach, and even report a ringing
+    // call, while the broadcast is being sent, and by now the handset is open and showing
+    // its start-up display, so the status and the call land on a handset that is ready.
+    SendDiscoverBroadcast();
+}
+
+LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
+{
+    SkypeText text;
+    if (!ReadSkypeText(wParam, lParam, &text))
+        return 0;
+    if (StartsWithIgnoringAsciiCase(text.Get(), "PONG"))
+        TakePong();
+    else if (StartsWithIgnoringAsciiCase(text.Get(), "CALL "))
+        HandleCallNotification(text.Get());
+    return 1;
+}
+
+void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
+{
+    if (TakeAttachReply(wParam, lParam))
+        RefreshStatus();
+}
+
+void OnKeepAliveTimer()
+{
+    switch (KeepAliveTick()) {
+    case kKeepAlivePinged:
+        break;
+    case kKeepAliveNotAttached:
+        SendDiscoverBroadcast();
+        break;
+    case kKeepAliveLinkDropped:
+        OnSkypeLost();
+        break;
+    case kKeepAliveSkypeGone:
+        OnSkypeLost();
+        SendDiscoverBroadcast();
+        break;
+    }
+}
+
+void OnHandsetPlugged(int connected)
+{
+    g_app.handsetStatus = connected ? 0 : -1;
+    RefreshStatus();
+}
+
+void OnSoundDevicesChanged()
+{
+    // A USB handset is two devices to Windows, the vendor's and a sound device, arriving in
+    // either order: when the sound device comes after the plug event, Skype must be told again.
+    if (g_app.skypeApiWindow && g_app.handsetStatus == 0)
+        UpdateSkypeAudioDevices();
+}

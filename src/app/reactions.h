@@ -1,0 +1,25 @@
+// What the program does, and in which order, when the handset or Skype changes state: the one
+// place that composes the Skype link, the call tracking, the handset and the status.
+#pragma once
+#include <windows.h>
+
+// Start-up once the main window exists: open the handset, bind the callbacks, show the
+// start-up display. Nothing without a usable library.
+void StartHandset();
+// Shutdown after the message loop: the ringer stopped if it rings, the display cleared and
+// the light off, the handset closed, the library released.
+void StopHandset();
+
+// The first discovery broadcast, run from the message loop once start-up is complete.
+void OnFirstDiscovery();
+// WM_COPYDATA: Skype's texts sorted (PONG to the link, CALL notifications to the call
+// tracking); 1 when it came from the attached Skype, else 0.
+LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam);
+// Skype's attach reply.
+void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam);
+// The 2-second keep-alive timer.
+void OnKeepAliveTimer();
+// The handset was plugged in (connected nonzero) or removed.
+void OnHandsetPlugged(int connected);
+// The sound devices have settled after a change (a USB sound device came or went).
+void OnSoundDevicesChanged();
