@@ -31,6 +31,8 @@ struct AppState {
 
     int placedCallId;
     int ringingCallId;
+    int callerAskedCallId;    // the ringing call whose caller we still ask Skype for
+                              // (display name, then handle); 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator

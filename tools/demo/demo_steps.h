@@ -38,6 +38,7 @@ struct Demo {
     bool DialNumber(const char* number);
     bool PressNo();
     bool PutHandsetDown();
+    bool CallerWithAccentsGivesUp();
     bool Unplug();
     bool Replug();
     bool CloseConfirmed();
