@@ -12,7 +12,6 @@
 #include "app/status.h"
 #include "app/reactions.h"
 #include "app/tray_icon.h"
-#include "handset/handset_keys.h"
 #include "res/resource.h"
 
 // Other copies of the program look for this class (with the title) to stay single.
@@ -130,6 +129,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_DESTROY:
+        OnMainWindowDestroyed();
         KillTimer(g_app.ownWindow, kKeepAliveTimer);
         PostQuitMessage(0);
         return 0;
@@ -144,7 +144,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;
     case WM_APP_HANDSET_KEY:
-        OnHandsetKey(int(wParam));
+        OnHandsetEvent(int(wParam));
         return 0;
     case WM_APP_HANDSET_PLUG:
         OnHandsetPlugged(int(wParam));

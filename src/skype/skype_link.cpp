@@ -14,6 +14,8 @@ const int kMaxUnansweredPings = 5;
 
 void SendSkypeCommand(const char* text)
 {
+    if (g_app.closing)
+        return; // Skype gets nothing from a program that is going
     // On the stack: a notification handled while this send waits may send commands itself.
     COPYDATASTRUCT data;
     data.dwData = 0;
@@ -28,6 +30,8 @@ void SendSkypeCommand(const char* text)
 
 void SendDiscoverBroadcast()
 {
+    if (g_app.closing)
+        return;
     DWORD_PTR result = 0;
     (void)SendMessageTimeoutA(HWND_BROADCAST, g_app.discoverMessage, WPARAM(g_app.ownWindow), 0,
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
