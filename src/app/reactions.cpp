@@ -19,8 +19,10 @@ namespace {
 bool Closing()
 {
     MSG waiting;
-    if (!g_app.closing && PeekMessageA(&waiting, g_app.ownWindow, WM_CLOSE, WM_CLOSE,
-                                       PM_NOREMOVE | PM_NOYIELD))
+    // Wine also reports a pending WM_QUIT to this filtered peek, hence the check.
+    if (!g_app.closing &&
+        PeekMessageA(&waiting, g_app.ownWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_NOYIELD) &&
+        waiting.message == WM_CLOSE)
         g_app.closing = true;
     return g_app.closing;
 }
