@@ -42,6 +42,9 @@ bool TakeAttachReply(WPARAM wParam, LPARAM lParam)
     if (lParam != 0)
         return false;
     g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
+    // The count belongs to one link: PINGs lost with a Skype that vanished must not count
+    // against the next one (they would get a healthy Skype dropped).
+    g_app.unansweredPings = 0;
     (void)FindSkypeMainWindow(); // fills the cache
     return true;
 }
