@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 source scripts/arch.sh
 
 packages=(cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine32:i386 wine64
-          xvfb xauth pulseaudio pulseaudio-utils x11-apps x11-utils imagemagick python3)
+          xvfb xauth pulseaudio pulseaudio-utils x11-apps x11-utils imagemagick python3 wixl msitools)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

@@ -24,6 +24,11 @@ LRESULT OnDiscover(HWND client)
     return 1;
 }
 
+bool IsGetCommand(const std::string& command)
+{
+    return lstrcmpiA(command.substr(0, command.find(' ')).c_str(), "GET") == 0;
+}
+
 // The text of a WM_COPYDATA, never read beyond cbData.
 std::string CopyDataText(const COPYDATASTRUCT* data)
 {
@@ -44,8 +49,14 @@ LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
     if (!sender || sender != g_sim.attachedClient)
         return 0;
     std::string reply = HandleApiCommand(command);
-    if (!reply.empty())
-        SendToClient(reply);
+    if (reply.empty())
+        return 1;
+    if (g_sim.options.getDelayMs && IsGetCommand(command)) {
+        // A busy Skype: the reply comes later, as a message of its own.
+        g_sim.delayedReplies.push_back({GetTickCount() + g_sim.options.getDelayMs, reply});
+        return 1;
+    }
+    SendToClient(reply);
     return 1;
 }
 
@@ -119,7 +130,7 @@ void SendAttach(HWND client, unsigned status)
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
     if (status == 0 && !g_sim.options.ringOnAttach.empty()) {
         // Sent now, not from the outbox: the client is still inside its broadcast.
-        StartIncomingCall(g_sim.options.ringOnAttach);
+        StartIncomingCall(HandleForName(g_sim.options.ringOnAttach), g_sim.options.ringOnAttach);
         FlushOutbox();
     }
 }

@@ -9,9 +9,14 @@
 //   duration on|off          DURATION lines while calls are in progress
 //   greeting on|off          the state notifications sent after a successful attach
 //   ring-timeout <ms>        incoming calls nobody answers become MISSED (0: never)
+//   get-delay <ms>           replies to GET come that much later, after the command's send
+//                            has returned (0: inside it)
 //   hang <ms>                stop pumping messages for that long (after replying)
 //   quit                     end the simulator (after replying)
-//   incoming <name>          a call from <name> rings here -> payload: call id
+//   incoming <name>          a call from the contact <name> (UTF-8; Skype name made from it)
+//                            rings here -> payload: call id
+//   incoming-from <handle> [<name>]  a call from <handle> (Skype name or phone number) with
+//                            the display name <name>, empty when left out -> payload: call id
 //   outgoing <number>        the user dials <number> in Skype -> payload: call id
 //   answer <id>              the far end answers our call (or the user answers in Skype)
 //   hangup <id>              the far end hangs up (MISSED if still ringing here, REFUSED for
@@ -23,7 +28,8 @@
 //   number                   payload: the number field (UTF-8)
 //   tab                      payload: selected tab index
 //   visible                  payload: 1 when the main window is visible, else 0
-//   calls                    payload: "<id> <status> <in|out> <seconds> <partner>" records
+//   calls                    payload: "<id> <status> <in|out> <seconds> <handle> <name>"
+//                            records
 //   client                   payload: attached client window ("0x0" when none)
 //   windows                  payload: "api=<hwnd> main=<hwnd>"
 #include "control_window.h"
@@ -185,6 +191,12 @@ Reply Execute(const std::string& request)
         options.ringTimeoutMs = DWORD(number);
         return Ok();
     }
+    if (verb == "get-delay") {
+        if (!ParseNumber(argument, &number))
+            return Error("expected milliseconds");
+        options.getDelayMs = DWORD(number);
+        return Ok();
+    }
     if (verb == "hang") {
         if (!ParseNumber(argument, &number) || number == 0 || number > 600000)
             return Error("expected 1 to 600000 milliseconds");
@@ -195,8 +207,19 @@ Reply Execute(const std::string& request)
         PostMessageW(g_sim.controlWindow, WM_SIM_QUIT, 0, 0);
         return Ok();
     }
-    if (verb == "incoming")
-        return Ok(Format("%d", StartIncomingCall(argument)));
+    if (verb == "incoming") {
+        if (argument.empty())
+            return Error("expected a name (incoming-from <handle> calls without one)");
+        return Ok(Format("%d", StartIncomingCall(HandleForName(argument), argument)));
+    }
+    if (verb == "incoming-from") {
+        size_t end = argument.find(' ');
+        std::string handle = argument.substr(0, end);
+        if (handle.empty())
+            return Error("expected a Skype name or a phone number");
+        std::string name = end == std::string::npos ? std::string() : argument.substr(end + 1);
+        return Ok(Format("%d", StartIncomingCall(handle, name)));
+    }
     if (verb == "outgoing") {
         if (argument.empty())
             return Error("expected a number");

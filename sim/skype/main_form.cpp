@@ -133,7 +133,7 @@ void OnButton(int id)
 {
     switch (id) {
     case IDC_INCOMING:
-        StartIncomingCall("Test Caller");
+        StartIncomingCall(HandleForName("Test Caller"), "Test Caller");
         break;
     case IDC_ANSWER:
         for (SimCall& call : g_sim.calls)

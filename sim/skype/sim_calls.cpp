@@ -15,11 +15,12 @@ int ConnectedSeconds(const SimCall& call)
     return int((until - call.connectedTick) / 1000);
 }
 
-SimCall& AddCall(const std::string& partner, bool incoming)
+SimCall& AddCall(const std::string& handle, const std::string& displayName, bool incoming)
 {
     SimCall call;
     call.id = g_sim.nextCallId++;
-    call.partner = partner;
+    call.handle = handle;
+    call.displayName = displayName;
     call.incoming = incoming;
     g_sim.calls.push_back(call);
     return g_sim.calls.back();
@@ -49,16 +50,29 @@ SimCall* FindCall(int id)
     return nullptr;
 }
 
-int StartIncomingCall(const std::string& name)
+int StartIncomingCall(const std::string& handle, const std::string& displayName)
 {
-    SimCall& call = AddCall(name, true);
+    SimCall& call = AddCall(handle, displayName, true);
     SetCallStatus(call, "RINGING");
     return call.id;
 }
 
+std::string HandleForName(const std::string& displayName)
+{
+    std::string handle = displayName;
+    for (char& c : handle) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        else if (c == ' ')
+            c = '.';
+    }
+    return handle;
+}
+
 int StartOutgoingCall(const std::string& number)
 {
-    SimCall& call = AddCall(number, false);
+    // Skype shows a dialled number as the call's display name too.
+    SimCall& call = AddCall(number, number, false);
     SetCallStatus(call, "UNPLACED");
     SetCallStatus(call, "ROUTING");
     SetCallStatus(call, "RINGING");
@@ -116,6 +130,10 @@ SimCall* NewestLiveCall()
 void TickCalls()
 {
     DWORD now = GetTickCount();
+    while (!g_sim.delayedReplies.empty() && int(now - g_sim.delayedReplies.front().dueTick) >= 0) {
+        QueueNotification(g_sim.delayedReplies.front().text);
+        g_sim.delayedReplies.pop_front();
+    }
     for (SimCall& call : g_sim.calls) {
         if (StatusIs(call, "INPROGRESS")) {
             // After a hang only the latest value is reported, as a clock would.
@@ -134,6 +152,7 @@ void TickCalls()
 
 std::string DescribeCall(const SimCall& call)
 {
-    return Format("%d %s %s %d %s", call.id, call.status.c_str(), call.incoming ? "in" : "out",
-                  ConnectedSeconds(call), call.partner.c_str());
+    return Format("%d %s %s %d %s %s", call.id, call.status.c_str(),
+                  call.incoming ? "in" : "out", ConnectedSeconds(call), call.handle.c_str(),
+                  call.displayName.c_str());
 }

@@ -10,8 +10,13 @@ bool IsCallEnded(const SimCall& call);
 // The call with that id, or null. The pointer is valid until the next call is created.
 SimCall* FindCall(int id);
 
-// A call from `name` rings here: "CALL <id> STATUS RINGING". Returns the new id.
-int StartIncomingCall(const std::string& name);
+// A call from `handle` (a Skype name or a phone number) with the display name `displayName`
+// (UTF-8, may be empty) rings here: "CALL <id> STATUS RINGING". Returns the new id.
+int StartIncomingCall(const std::string& handle, const std::string& displayName);
+
+// The Skype name a simulated contact called `displayName` has: lower case, a dot for each
+// blank ("Ann Example" -> "ann.example").
+std::string HandleForName(const std::string& displayName);
 
 // The user dials `number`: UNPLACED, ROUTING, then RINGING at the far end. Returns the id.
 int StartOutgoingCall(const std::string& number);
@@ -30,8 +35,10 @@ bool HangUpRemotely(SimCall& call);
 // The newest call that has not ended, or null.
 SimCall* NewestLiveCall();
 
-// Periodic work: DURATION lines and the ring timeout. Called from a timer.
+// Periodic work: DURATION lines, the ring timeout and the replies held back by the GET
+// delay. Called from a timer.
 void TickCalls();
 
-// One line per call for the control channel: "<id> <status> <in|out> <seconds> <partner>".
+// One line per call for the control channel:
+// "<id> <status> <in|out> <seconds> <handle> <display name>".
 std::string DescribeCall(const SimCall& call);

@@ -92,14 +92,20 @@ std::string OnGetCall(std::string rest)
         return "ERROR 12 Unknown call";
     std::string prefix = Format("CALL %d ", id);
     property = Upper(property);
-    if (property == "PARTNER_DISPNAME" || property == "PARTNER_HANDLE")
-        return prefix + property + " " + call->partner;
-    if (property == "PARTENER_DISPNAME" && g_sim.options.misspeltReply)
-        return prefix + property + " " + call->partner;
+    // An empty value still has its blank after the property, as in any reply to GET.
+    if (property == "PARTNER_DISPNAME" ||
+        (property == "PARTENER_DISPNAME" && g_sim.options.misspeltReply))
+        return prefix + property + " " + call->displayName;
+    if (property == "PARTNER_HANDLE")
+        return prefix + property + " " + call->handle;
     if (property == "STATUS")
         return prefix + "STATUS " + call->status;
-    if (property == "TYPE")
-        return prefix + (call->incoming ? "TYPE INCOMING_P2P" : "TYPE OUTGOING_PSTN");
+    if (property == "TYPE") {
+        if (!call->incoming)
+            return prefix + "TYPE OUTGOING_PSTN";
+        bool phone = !call->handle.empty() && call->handle[0] == '+';
+        return prefix + (phone ? "TYPE INCOMING_PSTN" : "TYPE INCOMING_P2P");
+    }
     if (property == "DURATION")
         return prefix + Format("DURATION %d", call->durationSent);
     return "ERROR 13 Invalid PROP";

@@ -36,6 +36,11 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
                 return false;
             options->ringTimeoutMs = DWORD(number);
             ++i;
+        } else if (std::strcmp(option, "--get-delay") == 0) {
+            if (!ParseUnsigned(value, &number))
+                return false;
+            options->getDelayMs = DWORD(number);
+            ++i;
         } else if (std::strcmp(option, "--ring-on-attach") == 0) {
             if (!value || !*value)
                 return false;

@@ -6,6 +6,7 @@
 //   --no-duration             no DURATION lines
 //   --no-greeting             nothing pushed right after a successful attach
 //   --ring-timeout MS         incoming calls nobody answers become MISSED after MS
+//   --get-delay MS            replies to GET come MS later, as messages of their own
 //   --ring-on-attach NAME     a call from NAME rings the moment a client attaches, its
 //                             RINGING sent while the client's broadcast is still running
 //   --hidden                  start with the main window hidden

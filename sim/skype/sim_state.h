@@ -15,6 +15,7 @@ struct SimOptions {
     bool duration = true;        // "CALL <id> DURATION <s>" once a second while in progress
     bool greeting = true;        // the state notifications Skype pushes right after attach
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
+    DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool allowSecond = false;    // run even when another simulator runs on this desktop
@@ -22,7 +23,9 @@ struct SimOptions {
 
 struct SimCall {
     int id = 0;
-    std::string partner;     // display name (incoming) or number dialled (outgoing)
+    std::string handle;      // the other party: Skype name or phone number (the number
+                             // dialled for our calls); never empty, no blanks
+    std::string displayName; // UTF-8, may be empty (an unknown caller)
     bool incoming = false;
     std::string status;      // UNPLACED, ROUTING, RINGING, INPROGRESS, ONHOLD, FINISHED, ...
     DWORD statusTick = 0;    // GetTickCount() of the last status change
@@ -30,6 +33,12 @@ struct SimCall {
     DWORD endedTick = 0;     // GetTickCount() when it ended
     bool connected = false;
     int durationSent = 0;    // the last DURATION value reported
+};
+
+// A reply held back by the GET delay, sent with the notifications once it is due.
+struct SimDelayedReply {
+    DWORD dueTick;
+    std::string text;
 };
 
 struct SimLogEntry {
@@ -60,6 +69,7 @@ struct SimState {
     // runs inside a send (where the client's own commands could re-enter it).
     std::deque<std::string> outbox;
     bool flushing = false;
+    std::deque<SimDelayedReply> delayedReplies;  // in the order they are due
 
     std::vector<SimLogEntry> log;
     LARGE_INTEGER startCounter = {};

@@ -156,6 +156,11 @@ bool SkypeSimClient::SetRingTimeout(DWORD ms)
     return Request("ring-timeout " + std::to_string(ms));
 }
 
+bool SkypeSimClient::SetGetDelay(DWORD ms)
+{
+    return Request("get-delay " + std::to_string(ms));
+}
+
 bool SkypeSimClient::Hang(DWORD ms)
 {
     return Request("hang " + std::to_string(ms));
@@ -170,6 +175,12 @@ int SkypeSimClient::Incoming(const std::string& name)
 {
     std::string id;
     return Request("incoming " + name, &id) ? std::atoi(id.c_str()) : 0;
+}
+
+int SkypeSimClient::IncomingFrom(const std::string& handle, const std::string& name)
+{
+    std::string id;
+    return Request("incoming-from " + handle + " " + name, &id) ? std::atoi(id.c_str()) : 0;
 }
 
 int SkypeSimClient::Outgoing(const std::string& number)
@@ -255,20 +266,21 @@ bool SkypeSimClient::Calls(std::vector<SimCallInfo>* calls)
         return false;
     calls->clear();
     for (const std::string& record : SplitRecords(payload)) {
-        // "<id> <status> <in|out> <seconds> <partner>"; the partner may contain blanks.
+        // "<id> <status> <in|out> <seconds> <handle> <name>"; the name may contain blanks.
         SimCallInfo call;
-        size_t fieldStart[5] = {0, 0, 0, 0, 0};
+        size_t fieldStart[6] = {0, 0, 0, 0, 0, 0};
         int field = 1;
-        for (size_t i = 0; i < record.size() && field < 5; ++i)
+        for (size_t i = 0; i < record.size() && field < 6; ++i)
             if (record[i] == ' ')
                 fieldStart[field++] = i + 1;
-        if (field < 5)
+        if (field < 6)
             continue;
         call.id = std::atoi(record.c_str());
         call.status = record.substr(fieldStart[1], fieldStart[2] - fieldStart[1] - 1);
         call.incoming = record.compare(fieldStart[2], 3, "in ") == 0;
         call.seconds = std::atoi(record.c_str() + fieldStart[3]);
-        call.partner = record.substr(fieldStart[4]);
+        call.handle = record.substr(fieldStart[4], fieldStart[5] - fieldStart[4] - 1);
+        call.partner = record.substr(fieldStart[5]);
         calls->push_back(call);
     }
     return true;

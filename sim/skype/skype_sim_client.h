@@ -21,7 +21,8 @@ struct SimCallInfo {
     std::string status;  // Skype's status word: RINGING, INPROGRESS, FINISHED, ...
     bool incoming;
     int seconds;          // time in progress
-    std::string partner;  // caller's display name, or the number dialled
+    std::string handle;   // Skype name or phone number of the other party
+    std::string partner;  // their display name (UTF-8, may be empty), or the number dialled
 };
 
 enum class SimAttachTiming { Sync, Posted };
@@ -45,10 +46,13 @@ public:
     bool SetDurationLines(bool on);
     bool SetGreeting(bool on);
     bool SetRingTimeout(DWORD ms);  // 0: incoming calls ring until someone acts
+    bool SetGetDelay(DWORD ms);     // replies to GET that much later; 0: inside the send
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
     bool Quit();
 
     int Incoming(const std::string& name);     // new call id, 0 on failure
+    // A call from a Skype name or a phone number, with a display name that may be empty.
+    int IncomingFrom(const std::string& handle, const std::string& name = std::string());
     int Outgoing(const std::string& number);   // new call id, 0 on failure
     bool FarEndAnswers(int callId);
     bool FarEndHangsUp(int callId);

@@ -3,6 +3,7 @@
 // library's callbacks post their events to the main window), so there are no locks.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "skype/call_id_set.h"
 
@@ -30,11 +31,17 @@ struct AppState {
 
     int placedCallId;
     int ringingCallId;
+    int callerAskedCallId;    // the ringing call whose caller we still ask Skype for
+                              // (display name, then handle); 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator
     bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on
+
+    // The device names Skype was last told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
+    char skypeAudioOut[MAXPNAMELEN];
+    char skypeAudioIn[MAXPNAMELEN];
 
     DialBuffer dialBuffer;
     UINT keyToneTable[kKeyToneCount];

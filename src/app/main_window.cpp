@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <dbt.h>
+
 #include "app/about_dialog.h"
 #include "app/app_messages.h"
 #include "app/app_state.h"
@@ -20,12 +22,47 @@ const char kMainWindowClass[] = "TavrixWindowClass20041118";
 namespace {
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
+// Windows reports device changes in bursts; one choice of the sound devices after the last
+// message of a burst is enough.
+const UINT kDeviceChangeTimer = 1002;
+const UINT kDeviceChangeSettleMs = 300;
+// The audio device interface class: arrival and removal of sound devices.
+const GUID kAudioInterfaceClass = {0x6994AD04, 0x93EF, 0x11D0,
+                                   {0xA3, 0xCC, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
 void ConfirmClose()
 {
     if (SeamMessageBox(nullptr, "Are you sure to close USB Phone Driver", "USB Phone Driver",
                        MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
         DestroyWindow(g_app.ownWindow);
+}
+
+void RegisterForSoundDeviceChanges(HWND window)
+{
+    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kAudioInterfaceClass;
+    // Without it only DBT_DEVNODES_CHANGED arrives, which is enough; the handle lives as long
+    // as the window.
+    (void)RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void OnDeviceChange(HWND window, WPARAM event)
+{
+    if (event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL ||
+        event == DBT_DEVICEREMOVECOMPLETE)
+        SetTimer(window, kDeviceChangeTimer, kDeviceChangeSettleMs, nullptr); // restarts it
+}
+
+void OnTimer(HWND window, UINT_PTR timer)
+{
+    if (timer == kDeviceChangeTimer) {
+        KillTimer(window, kDeviceChangeTimer); // one-shot
+        OnSoundDevicesChanged();
+        return;
+    }
+    OnKeepAliveTimer();
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
@@ -80,6 +117,7 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     if (!window)
         return 0;
     g_app.ownWindow = window;
+    RegisterForSoundDeviceChanges(window);
 
     g_trayIcon.SetOwner(instance, window, IDM_ABOUT);
     g_trayIcon.LoadPopupMenu(IDM_TRAY);
@@ -131,6 +169,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         OnMainWindowDestroyed();
         KillTimer(g_app.ownWindow, kKeepAliveTimer);
+        KillTimer(g_app.ownWindow, kDeviceChangeTimer);
         PostQuitMessage(0);
         return 0;
     case WM_COPYDATA:
@@ -138,8 +177,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_TIMER:
-        OnKeepAliveTimer();
+        OnTimer(window, wParam);
         return 0;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(window, wParam);
+        return TRUE;
     case kTrayCallbackMessage:
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;

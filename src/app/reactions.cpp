@@ -8,6 +8,7 @@
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
 #include "handset/handset_keys.h"
+#include "skype/audio_devices.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 #include "skype/skype_window.h"
@@ -119,4 +120,12 @@ void OnHandsetPlugged(int connected)
         return;
     g_app.handsetStatus = connected ? 0 : -1;
     RefreshStatus();
+}
+
+void OnSoundDevicesChanged()
+{
+    // A USB handset is two devices to Windows, the vendor's and a sound device, arriving in
+    // either order: when the sound device comes after the plug event, Skype must be told again.
+    if (g_app.skypeApiWindow && g_app.handsetStatus == 0)
+        UpdateSkypeAudioDevices();
 }

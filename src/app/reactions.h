@@ -28,3 +28,5 @@ void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam);
 void OnKeepAliveTimer();
 // The handset was plugged in (connected nonzero) or removed.
 void OnHandsetPlugged(int connected);
+// The sound devices have settled after a change (a USB sound device came or went).
+void OnSoundDevicesChanged();

@@ -17,7 +17,14 @@ int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 // The notification-area icon (Shell_NotifyIconA).
 BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 
-// Sound output. Device enumeration stays real (waveOutGetNumDevs / waveOutGetDevCapsA).
+// The sound devices' names (waveOutGetNumDevs / waveOutGetDevCapsA and the waveIn pair). A
+// seam because the platform under test cannot add or remove a device in a running process.
+UINT SeamWaveOutGetNumDevs();
+MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps);
+UINT SeamWaveInGetNumDevs();
+MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps);
+
+// Sound output.
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
                          DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
 MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size);

@@ -23,6 +23,11 @@ UINT ChooseToneDevice(const char* const* names, UINT count)
         if (names[i] && strncmp(names[i], "USB", 3) == 0)
             return i;
     }
+    // Since Vista the product name follows the endpoint's name: "Speakers (USB Audio Device)".
+    for (UINT i = 0; i < count; ++i) {
+        if (names[i] && ContainsUsb(names[i]))
+            return i;
+    }
     // Device 0 itself, not WAVE_MAPPER.
     return 0;
 }

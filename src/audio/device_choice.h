@@ -5,7 +5,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-// Key tones: the first name that begins with "USB" (case-sensitive), else device 0.
+// Key tones: the first name that begins with "USB" (case-sensitive), else the first that
+// contains "USB", else device 0.
 UINT ChooseToneDevice(const char* const* names, UINT count);
 
 // Skype's playback device: the first name containing "USB" (case respected), else the first

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/seam.h"
+
 namespace {
 template <class Caps, class Query>
 DeviceNames ReadNames(UINT count, Query query)
@@ -18,7 +20,7 @@ DeviceNames ReadNames(UINT count, Query query)
     devices.count = count;
     for (UINT id = 0; id < count; ++id) {
         Caps caps;
-        if (query(id, &caps, sizeof caps) != MMSYSERR_NOERROR)
+        if (query(id, &caps) != MMSYSERR_NOERROR)
             continue;
         memcpy(devices.text[id], caps.szPname, MAXPNAMELEN);
         devices.text[id][MAXPNAMELEN - 1] = '\0';
@@ -44,14 +46,10 @@ DeviceNames::~DeviceNames()
 
 DeviceNames ReadWaveOutNames()
 {
-    return ReadNames<WAVEOUTCAPSA>(waveOutGetNumDevs(), [](UINT id, WAVEOUTCAPSA* caps, UINT size) {
-        return waveOutGetDevCapsA(id, caps, size);
-    });
+    return ReadNames<WAVEOUTCAPSA>(SeamWaveOutGetNumDevs(), SeamWaveOutGetDevCaps);
 }
 
 DeviceNames ReadWaveInNames()
 {
-    return ReadNames<WAVEINCAPSA>(waveInGetNumDevs(), [](UINT id, WAVEINCAPSA* caps, UINT size) {
-        return waveInGetDevCapsA(id, caps, size);
-    });
+    return ReadNames<WAVEINCAPSA>(SeamWaveInGetNumDevs(), SeamWaveInGetDevCaps);
 }

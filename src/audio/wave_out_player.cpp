@@ -38,7 +38,7 @@ WaveOutPlayer::~WaveOutPlayer()
 
 bool WaveOutPlayer::Load(UINT resourceId)
 {
-    UINT deviceCount = waveOutGetNumDevs();
+    UINT deviceCount = SeamWaveOutGetNumDevs();
     if (deviceCount == 0)
         return false;
     deviceIndex = ChosenToneDevice();

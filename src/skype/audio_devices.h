@@ -4,3 +4,6 @@
 
 // Sends "SET AUDIO_OUT <name>" then "SET AUDIO_IN <name>", always both.
 void SelectSkypeAudioDevices();
+// Chooses again and sends only what differs from what Skype was last told (devices came or
+// went while Skype stayed attached).
+void UpdateSkypeAudioDevices();

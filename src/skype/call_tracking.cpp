@@ -7,11 +7,13 @@
 
 #include "app/app_state.h"
 #include "handset/handset_display.h"
+#include "skype/lcd_text.h"
 #include "skype/skype_link.h"
 
 namespace {
 // Skype's property is PARTNER_DISPNAME; the other spelling is accepted from older peers.
 const char* const kNameMarkers[] = {" PARTNER_DISPNAME ", " PARTENER_DISPNAME "};
+const char kHandleMarker[] = " PARTNER_HANDLE ";
 
 enum CallStatus { kNone, kFailed, kRouting, kUnplaced, kRinging, kInProgress, kOnHold,
                   kFinished, kMissed, kRefused };
@@ -33,7 +35,61 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-void TakeDisplayName(const char* text)
+// The call id as "CALL %d" reads it; `rest`, when given, gets where the text goes on after
+// the id (null when no id could be read).
+int ReadCallId(const char* text, const char** rest)
+{
+    if (rest)
+        *rest = nullptr;
+    if (strncmp(text, "CALL", 4) != 0)
+        return 0;
+    const char* p = text + 4;
+    while (IsBlank(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (*p < '0' || *p > '9')
+        return 0;
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT_MAX + 1LL)
+            return 0; // out of range counts as unreadable
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return 0;
+    if (rest)
+        *rest = p;
+    return int(value);
+}
+
+bool IsBlankText(const char* text)
+{
+    for (; *text; ++text)
+        if (!IsBlank(*text))
+            return false;
+    return true;
+}
+
+void SendForCall(const char* format, int callId)
+{
+    char command[100];
+    snprintf(command, sizeof command, format, callId);
+    SendSkypeCommand(command);
+}
+
+// A caller's name or handle as Skype sends it (UTF-8), on the LCD as its single-byte text.
+void ShowCaller(const char* utf8)
+{
+    g_app.dialBuffer.length =
+        FoldUtf8ForLcd(utf8, g_app.dialBuffer.text, int(sizeof g_app.dialBuffer.text));
+    ShowDialBuffer();
+}
+
+void TakeDisplayName(int id, const char* text)
 {
     const char* markerAt = nullptr; // where both spellings occur, the earlier one counts
     const char* name = nullptr;
@@ -46,12 +102,25 @@ void TakeDisplayName(const char* text)
     }
     if (!name)
         return;
-    // The buffer keeps the first 999 characters of a longer name.
-    size_t length = strnlen(name, sizeof g_app.dialBuffer.text - 1);
-    memcpy(g_app.dialBuffer.text, name, length);
-    g_app.dialBuffer.text[length] = '\0';
-    g_app.dialBuffer.length = int(length);
-    ShowDialBuffer();
+    ShowCaller(name);
+    if (id != g_app.callerAskedCallId)
+        return;
+    // An unknown caller (a phone number, an account not in the contacts) has no display
+    // name: the handle is the one thing left to tell the user who calls.
+    if (IsBlankText(name))
+        SendForCall("GET CALL %d PARTNER_HANDLE", id);
+    else
+        g_app.callerAskedCallId = 0;
+}
+
+void TakeHandle(int id, const char* handle)
+{
+    // Only for the call still ringing whose name came empty: once it was answered or ended,
+    // or another call rings, the display belongs to something else.
+    if (id != g_app.callerAskedCallId)
+        return;
+    g_app.callerAskedCallId = 0;
+    ShowCaller(handle);
 }
 
 CallStatus FindStatus(const char* text)
@@ -62,23 +131,19 @@ CallStatus FindStatus(const char* text)
     return kNone;
 }
 
-void SendForCall(const char* format, int callId)
-{
-    char command[100];
-    snprintf(command, sizeof command, format, callId);
-    SendSkypeCommand(command);
-}
-
 void OnRinging(int id)
 {
     SetInCallIndicator(1);
     // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
-    // while a send waits, and that report must be what stays.
+    // while a send waits, and that report must be what stays; its answers to them are
+    // matched against the ringing call.
     g_app.ringingCallId = id;
+    g_app.callerAskedCallId = 0;
     if (g_app.placedCalls.Contains(id))
         return;
     if (g_app.activeCalls.IsEmpty()) {
         RingHandset(1);
+        g_app.callerAskedCallId = id;
         SendForCall("GET CALL %d PARTNER_DISPNAME", id);
     } else {
         SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
@@ -110,34 +175,27 @@ void OnCallEnded(int id, CallStatus status)
 
 int ParseCallId(const char* text)
 {
-    if (strncmp(text, "CALL", 4) != 0)
-        return 0;
-    const char* p = text + 4;
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    if (*p < '0' || *p > '9')
-        return 0;
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > INT_MAX + 1LL)
-            return 0; // out of range counts as unreadable
-    }
-    if (negative)
-        value = -value;
-    return value > INT_MAX ? 0 : int(value);
+    return ReadCallId(text, nullptr);
 }
 
 void HandleCallNotification(const char* text)
 {
-    int id = ParseCallId(text);
+    const char* afterId = nullptr;
+    int id = ReadCallId(text, &afterId);
     if (id < 1)
         return;
-    TakeDisplayName(text);
+    // The handle reply has the property right after the id, where Skype puts it. The rest of
+    // it is the handle whatever it holds, never read as a name or a status.
+    if (strncmp(afterId, kHandleMarker, strlen(kHandleMarker)) == 0) {
+        TakeHandle(id, afterId + strlen(kHandleMarker));
+        return;
+    }
+    TakeDisplayName(id, text);
     CallStatus status = FindStatus(text);
+    // Any news of the call but its ringing: it was answered or has ended, and a handle
+    // asked for it is no longer wanted.
+    if (status != kNone && status != kRinging && id == g_app.callerAskedCallId)
+        g_app.callerAskedCallId = 0;
     switch (status) {
     case kRouting:
         g_app.placedCalls.Add(id);
@@ -191,5 +249,6 @@ void ForgetCallsOfLostSkype()
     g_app.activeCalls.Clear();
     g_app.placedCallId = 0;
     g_app.ringingCallId = 0;
+    g_app.callerAskedCallId = 0;
     EmptyDialBuffer();
 }

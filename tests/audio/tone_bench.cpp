@@ -1,5 +1,7 @@
-// Benchmark: how long PlayTone takes beyond the tone's own length (median of 50 tones), and
-// where that time goes. Run it in the test environment (scripts/env.sh start_env).
+// Benchmark: how long PlayTone takes beyond the tone's own length (median of 50 tones), where
+// that time goes, and the floor: a bare open, prepare, write, wait for done, unprepare and
+// close of the same sound on the same device, measured in the same run. Run it in the test
+// environment (scripts/env.sh start_env).
 // The seam bodies here call waveOut exactly as the real ones do, and note the time of each
 // step; the player itself is the product's.
 #include <algorithm>
@@ -9,6 +11,8 @@
 #include <windows.h>
 
 #include "app/seam.h"
+#include "audio/device_choice.h"
+#include "audio/riff.h"
 #include "audio/tones.h"
 
 namespace {
@@ -30,6 +34,47 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// The format and sound of one of this program's WAVE resources.
+bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
+    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
+                            : nullptr;
+    return data && FindWaveChunks(data, SizeofResource(module, info), format, samples, bytes);
+}
+
+// The bare sequence on the device and with the format the player uses; its time beyond the
+// tone's length, or a negative value when it could not play.
+double BareToneBeyondLength(UINT resourceId, double toneMs)
+{
+    const WAVEFORMATEX* format = nullptr;
+    const BYTE* samples = nullptr;
+    DWORD bytes = 0;
+    if (!FindTone(resourceId, &format, &samples, &bytes))
+        return -1;
+    UINT device = ChosenToneDevice();
+    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    QueryPerformanceCounter(&g_start);
+    HWAVEOUT out = nullptr;
+    if (waveOutOpen(&out, device, format, DWORD_PTR(done), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+        CloseHandle(done);
+        return -1;
+    }
+    WAVEHDR header = {};
+    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
+    header.dwBufferLength = bytes;
+    waveOutPrepareHeader(out, &header, sizeof header);
+    ResetEvent(done);
+    waveOutWrite(out, &header, sizeof header);
+    while (!(header.dwFlags & WHDR_DONE))
+        WaitForSingleObject(done, 2000);
+    waveOutUnprepareHeader(out, &header, sizeof header);
+    waveOutClose(out);
+    double beyond = Now() - toneMs;
+    CloseHandle(done);
+    return beyond;
+}
 } // namespace
 
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
@@ -74,15 +119,29 @@ MMRESULT SeamWaveOutClose(HWAVEOUT out)
     return result;
 }
 
+// The length of a WAVE resource's sound in ms, or 0.
+double ToneLengthMs(UINT resourceId)
+{
+    const WAVEFORMATEX* format = nullptr;
+    const BYTE* samples = nullptr;
+    DWORD bytes = 0;
+    if (!FindTone(resourceId, &format, &samples, &bytes) || format->nAvgBytesPerSec == 0)
+        return 0;
+    return bytes * 1000.0 / format->nAvgBytesPerSec;
+}
+
 int main()
 {
-    const UINT kTone = 138;                       // key 5
-    const double kToneMs = 1775 * 1000.0 / 22050; // its data chunk at 22050 Hz, 16-bit mono
+    const UINT kTone = 147; // the navigation tone, which YES waits for
+    const double kToneMs = ToneLengthMs(kTone);
     const int kRuns = 50;
     QueryPerformanceFrequency(&g_frequency);
     PlayTone(kTone); // the first open loads the audio driver: not part of the figure
-    std::vector<double> beyond, open, doneAfterTone, close;
+    std::vector<double> beyond, open, doneAfterTone, close, floor;
     for (int i = 0; i < kRuns; ++i) {
+        // Interleaved, so that both see the same load on the machine.
+        floor.push_back(BareToneBeyondLength(kTone, kToneMs));
+        Sleep(20);
         QueryPerformanceCounter(&g_start);
         PlayTone(kTone);
         double total = Now();
@@ -93,6 +152,8 @@ int main()
         Sleep(20);
     }
     printf("PlayTone(%u), tone %.1f ms, %d tones (medians):\n", kTone, kToneMs, kRuns);
+    printf("  floor, a bare open/write/wait/close beyond the tone's length: %.1f ms\n",
+           Median(floor));
     printf("  beyond the tone's length: %.1f ms (min %.1f, max %.1f)\n", Median(beyond),
            *std::min_element(beyond.begin(), beyond.end()),
            *std::max_element(beyond.begin(), beyond.end()));

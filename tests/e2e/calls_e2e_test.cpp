@@ -1,6 +1,8 @@
 // Calls end to end: the driver, the handset simulator and the Skype simulator together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "event_log.h"
 #include "sequence.h"
 #include "skype_run.h"
@@ -13,10 +15,26 @@ std::string Call(const char* format, int id)
 
 bool RingingWithAnn(const HandsetSimState& s) { return s.ringing && s.lcdText == "Ann"; }
 bool RingingWithBob(const HandsetSimState& s) { return s.ringing && s.lcdText == "Bob"; }
+bool RingingWithZoe(const HandsetSimState& s) { return s.ringing && s.lcdText == "Zoe Muller"; }
+bool RingingWithNumber(const HandsetSimState& s)
+{
+    return s.ringing && s.lcdText == "+15551234567";
+}
 bool NotRinging(const HandsetSimState& s) { return !s.ringing; }
 bool Idle(const HandsetSimState& s)
 {
     return !s.inCall && !s.light && !s.ringing && s.lcdText.empty();
+}
+
+// The journal's record of a text line the library was given.
+std::string LcdTextEntry(const char* text)
+{
+    return Format("USBPhone_DisplayLCD mode=3 on=1 param=6 text=\"%s\" textOn=1", text);
+}
+
+bool Contains(const std::vector<std::string>& entries, const std::string& entry)
+{
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
 class CallsE2E : public ::testing::Test {
@@ -118,6 +136,75 @@ TEST_F(CallsE2E, DiallingFromTheKeypadFillsTheLcdAndSkypesNumberField)
     HandsetSimState handset = run.Handset();
     EXPECT_EQ(handset.lcdMode, 4);
     EXPECT_EQ(handset.lcdText, "");
+}
+
+TEST_F(CallsE2E, Utf8NameRingsFoldedToTheLcdsSingleBytes)
+{
+    int id = run.skype.Incoming("Zo\xC3\xAB M\xC3\xBCller"); // Zoë Müller, as Skype sends it
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(run.WaitHandset(RingingWithZoe, 5000));
+    std::vector<std::string> journal = run.driver.Journal();
+    EXPECT_SEQUENCE((Sequence{"text lines", {LcdTextEntry("Zoe Muller")}}),
+                    Filter(journal, "USBPhone_DisplayLCD mode=3"));
+    for (const std::string& entry : journal)
+        for (char c : entry)
+            ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "UTF-8 reached the library: " << entry;
+    EXPECT_SEQUENCE((Sequence{"a named caller", {Call("GET CALL %d PARTNER_DISPNAME", id)}}),
+                    run.Received());
+    ASSERT_TRUE(run.skype.CallerGivesUp(id));
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+}
+
+TEST_F(CallsE2E, CallerWithoutADisplayNameShownByTheNumber)
+{
+    int id = run.skype.IncomingFrom("+15551234567");
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(run.WaitHandset(RingingWithNumber, 5000));
+    EXPECT_SEQUENCE((Sequence{"an unknown caller",
+                              {Call("GET CALL %d PARTNER_DISPNAME", id),
+                               Call("GET CALL %d PARTNER_HANDLE", id)}}),
+                    run.Received());
+    EXPECT_SEQUENCE((Sequence{"text lines", {LcdTextEntry("+15551234567")}}),
+                    Filter(run.driver.Journal(), "USBPhone_DisplayLCD mode=3"));
+
+    run.Key(50); // YES: the number stays on the LCD during the call
+    ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
+    std::string status;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    EXPECT_EQ(run.Handset().lcdText, "+15551234567");
+    ASSERT_TRUE(run.skype.FarEndHangsUp(id));
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+}
+
+// A slow Skype answers the handle only after the caller has given up: the display stays idle.
+TEST_F(CallsE2E, CallEndedBeforeTheHandleArrivesLeavesTheDisplayIdle)
+{
+    ASSERT_TRUE(run.skype.SetGetDelay(1500));
+    int id = run.skype.IncomingFrom("+15551234567");
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(run.WaitReceived(Call("GET CALL %d PARTNER_HANDLE", id), 10000));
+    ASSERT_TRUE(run.skype.CallerGivesUp(id));
+    ASSERT_TRUE(run.WaitHandset(Idle, 5000));
+
+    // Notifications go out one after the other, each handled before the next is sent: once
+    // the marker behind the late reply goes out, the driver has handled the reply.
+    const std::string reply = Call("send CALL %d PARTNER_HANDLE +15551234567", id);
+    ASSERT_TRUE(WaitUntil([&] { return Contains(run.skype.LogText(), reply); }, 5000));
+    ASSERT_TRUE(run.skype.Notify("USERSTATUS ONLINE"));
+    ASSERT_TRUE(WaitUntil([&] { return Contains(run.skype.LogText(), "send USERSTATUS ONLINE"); }, 5000));
+    const std::vector<std::string> order = {Call("send CALL %d STATUS MISSED", id), reply};
+    std::vector<std::string> seen;
+    for (const std::string& entry : run.skype.LogText())
+        if (entry == order[0] || entry == order[1])
+            seen.push_back(entry);
+    ASSERT_EQ(seen, order) << "the reply must come after the call has ended";
+
+    EXPECT_TRUE(Idle(run.Handset()));
+    EXPECT_TRUE(Filter(run.driver.Journal(), "USBPhone_DisplayLCD mode=3").empty());
+    EXPECT_SEQUENCE((Sequence{"asked, answered late",
+                              {Call("GET CALL %d PARTNER_DISPNAME", id),
+                               Call("GET CALL %d PARTNER_HANDLE", id)}}),
+                    run.Received());
 }
 
 // Closing the driver while a call rings must not leave the handset ringing on its own.

@@ -1,4 +1,7 @@
-// Skype's replies to each command the program sends, given inside the command's send.
+// Skype's replies to each command the program sends: inside the command's send, or later
+// when told to be slow.
+#include <functional>
+
 #include "sim_fixture.h"
 #include "sequence.h"
 
@@ -27,7 +30,9 @@ const ReplyCase kReplies[] = {
     {"DANCE", "ERROR 2 Unknown command"},
     {"GET CALL 1001 PARTNER_DISPNAME", "CALL 1001 PARTNER_DISPNAME Ann Example"},
     {"GET CALL 1001 PARTENER_DISPNAME", "ERROR 13 Invalid PROP"},
+    {"GET CALL 1001 PARTNER_HANDLE", "CALL 1001 PARTNER_HANDLE ann.example"},
     {"GET CALL 1001 STATUS", "CALL 1001 STATUS RINGING"},
+    {"GET CALL 1001 TYPE", "CALL 1001 TYPE INCOMING_P2P"},
     {"GET CALL 999 PARTNER_DISPNAME", "ERROR 12 Unknown call"},
     {"GET CALL ann PARTNER_DISPNAME", "ERROR 11 Invalid call id"},
     {"SET CALL 1001 DTMF 5", "ERROR 41 Call not active"},
@@ -116,4 +121,73 @@ TEST_F(SkypeSimTest, LogCarriesTimeStampsAndCanBeCleared)
     EXPECT_GE(log[2].ms, log[1].ms + 40);
     ASSERT_TRUE(control.ClearLog());
     EXPECT_TRUE(SimLog().empty());
+}
+
+// What Skype tells about a caller: the display name (UTF-8, possibly empty, the blank after
+// the property kept) and the handle, for a contact, an unknown account and a phone number.
+TEST_F(SkypeSimTest, CallersAreKnownByHandleAndDisplayName)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
+    const struct {
+        std::function<int(SkypeSimClient&)> call;
+        const char* handle;
+        const char* name;
+        const char* type;
+    } cases[] = {
+        {[](SkypeSimClient& c) { return c.Incoming("Zo\xC3\xAB M\xC3\xBCller"); },
+         "zo\xC3\xAB.m\xC3\xBCller", "Zo\xC3\xAB M\xC3\xBCller", "INCOMING_P2P"},
+        {[](SkypeSimClient& c) { return c.IncomingFrom("zoe.m", "Zo\xC3\xAB M\xC3\xBCller"); },
+         "zoe.m", "Zo\xC3\xAB M\xC3\xBCller", "INCOMING_P2P"},
+        {[](SkypeSimClient& c) { return c.IncomingFrom("echo123"); }, "echo123", "",
+         "INCOMING_P2P"},
+        {[](SkypeSimClient& c) { return c.IncomingFrom("+15551234567"); }, "+15551234567", "",
+         "INCOMING_PSTN"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.handle);
+        int id = c.call(control);
+        ASSERT_GT(id, 0);
+        ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", id)));
+        EXPECT_EQ(fake.Command(Format("GET CALL %d PARTNER_DISPNAME", id)),
+                  std::vector<std::string>{Format("CALL %d PARTNER_DISPNAME %s", id, c.name)});
+        EXPECT_EQ(fake.Command(Format("GET CALL %d PARTNER_HANDLE", id)),
+                  std::vector<std::string>{Format("CALL %d PARTNER_HANDLE %s", id, c.handle)});
+        EXPECT_EQ(fake.Command(Format("GET CALL %d TYPE", id)),
+                  std::vector<std::string>{Format("CALL %d TYPE %s", id, c.type)});
+        std::vector<SimCallInfo> calls;
+        ASSERT_TRUE(control.Calls(&calls));
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().id, id);
+        EXPECT_EQ(calls.back().handle, c.handle);
+        EXPECT_EQ(calls.back().partner, c.name);
+        EXPECT_TRUE(control.CallerGivesUp(id));
+    }
+    std::string refusal;
+    EXPECT_FALSE(control.Request("incoming", &refusal));
+    EXPECT_EQ(refusal, "expected a name (incoming-from <handle> calls without one)");
+    EXPECT_FALSE(control.Request("incoming-from", &refusal));
+}
+
+// A busy Skype: replies to GET come as messages of their own, after the command's send has
+// returned; other replies still come inside it.
+TEST_F(SkypeSimTest, GetRepliesDelayedOnRequest)
+{
+    ASSERT_NO_FATAL_FAILURE(StartAttached("--no-greeting --no-duration --hidden --get-delay 400"));
+    int id = control.IncomingFrom("+15551234567");
+    ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS RINGING", id)));
+    ASSERT_TRUE(control.ClearLog());
+    DWORD asked = GetTickCount();
+    EXPECT_TRUE(fake.Command(Format("GET CALL %d PARTNER_HANDLE", id)).empty());
+    EXPECT_EQ(fake.Command("PING"), std::vector<std::string>{"PONG"});
+    std::string reply = Format("CALL %d PARTNER_HANDLE +15551234567", id);
+    ASSERT_TRUE(fake.WaitForText(reply, 5000));
+    EXPECT_GE(GetTickCount() - asked, 350u);
+    EXPECT_SEQUENCE((Sequence{"delayed reply",
+                              {Format("recv GET CALL %d PARTNER_HANDLE", id), "recv PING",
+                               "send PONG", "send " + reply}}),
+                    SimLog());
+
+    ASSERT_TRUE(control.SetGetDelay(0));
+    EXPECT_EQ(fake.Command(Format("GET CALL %d PARTNER_HANDLE", id)),
+              std::vector<std::string>{reply});
 }

@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "fake_audio_devices.h"
 #include "handset/handset_api.h"
 
 namespace {
@@ -91,6 +92,7 @@ void AppFixture::Build()
 
 void AppFixture::Dismantle()
 {
+    FakeAudioDevicesReal();
     DestroyWindow(fakeSkype);
     DestroyWindow(ownWindow);
     g_handsetApi = HandsetApi();
@@ -111,4 +113,15 @@ LRESULT AppFixture::Notify(const char* text)
 void AppFixture::ReplyTo(const std::string& command, const std::string& reply)
 {
     g_replies[command] = reply;
+}
+
+void AppFixture::PumpFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
 }

@@ -39,6 +39,9 @@ protected:
     std::vector<std::string> Log() const { return SharedLog().Snapshot(); }
     void ClearLog() { SharedLog().Clear(); }
 
+    // Runs this thread's messages (timers included) for that long.
+    void PumpFor(DWORD milliseconds);
+
     // The fake Skype answers `command` with `reply` inside the command's send.
     void ReplyTo(const std::string& command, const std::string& reply);
 

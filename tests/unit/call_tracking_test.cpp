@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "app/app_state.h"
@@ -259,6 +260,13 @@ TEST_F(CallTracking, DisplayNameReplies)
         {"CALL 8 PARTNER_DISPNAME Ann STATUS FINISHED", "",
          Join({{LcdEntry(3, 1, 6, "Ann STATUS FINISHED", 1)}, kOff, {"ring 0", kIdle}})},
         {"CALL 8 STATUS ONHOLD STATUS FINISHED", "123", {}},
+        {"CALL 8 PARTNER_DISPNAME Ann PARTNER_HANDLE ann.e", "Ann PARTNER_HANDLE ann.e",
+         {LcdEntry(3, 1, 6, "Ann PARTNER_HANDLE ann.e", 1)}},
+        // Skype's UTF-8, folded to the LCD's single bytes
+        {"CALL 8 PARTNER_DISPNAME Zo\xC3\xAB M\xC3\xBCller", "Zoe Muller",
+         {LcdEntry(3, 1, 6, "Zoe Muller", 1)}},
+        {"CALL 8 PARTNER_DISPNAME \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD Stra\xC3\x9F" "e",
+         "???? Strasse", {LcdEntry(3, 1, 6, "???? Strasse", 1)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -271,6 +279,160 @@ TEST_F(CallTracking, DisplayNameReplies)
     Notify(("CALL 8 PARTNER_DISPNAME " + longName).c_str());
     EXPECT_EQ(g_app.dialBuffer.length, 999);
     EXPECT_EQ(std::string(g_app.dialBuffer.text), longName.substr(0, 999));
+}
+
+// The 999 characters count on the LCD's side: a long name of two-byte letters fits whole,
+// a name spelled longer than it is keeps its first 999 characters.
+TEST_F(CallTracking, NameLimitAppliesToTheFoldedText)
+{
+    const struct {
+        const char* utf8Letter;
+        int count;
+        std::string shown;
+    } cases[] = {
+        {"\xC3\xA9", 700, std::string(700, 'e')}, // é: 1400 bytes, 700 characters
+        {"\xC3\x9F", 600, std::string(999, 's')}, // ß: 1200 characters, cut after 999
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        Fresh();
+        std::string name;
+        for (int i = 0; i < c.count; ++i)
+            name += c.utf8Letter;
+        Notify(("CALL 8 PARTNER_DISPNAME " + name).c_str());
+        EXPECT_EQ(g_app.dialBuffer.length, int(c.shown.size()));
+        EXPECT_EQ(std::string(g_app.dialBuffer.text), c.shown);
+    }
+}
+
+// A caller without a display name is shown by the handle Skype knows them by.
+TEST_F(CallTracking, EmptyNameAsksForTheHandleAndShowsIt)
+{
+    const struct {
+        const char* nameReply;
+        std::string shownMeanwhile;
+        const char* handleReply;
+        const char* shown;
+    } cases[] = {
+        {"CALL 8 PARTNER_DISPNAME ", kIdle, "CALL 8 PARTNER_HANDLE +15551234567", "+15551234567"},
+        {"CALL 8 PARTNER_DISPNAME   ", LcdEntry(3, 1, 6, "  ", 1),
+         "CALL 8 PARTNER_HANDLE +15551234567", "+15551234567"},
+        {"CALL 8 PARTENER_DISPNAME \t", LcdEntry(3, 1, 6, "\t", 1),
+         "CALL 8 PARTNER_HANDLE live:zo\xC3\xAB", "live:zoe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nameReply);
+        Fresh();
+        ReplyTo("GET CALL 8 PARTNER_DISPNAME", c.nameReply);
+        ReplyTo("GET CALL 8 PARTNER_HANDLE", c.handleReply);
+        Notify("CALL 8 STATUS RINGING");
+        const Sequence expected = {
+            "unknown caller",
+            Join({kOn,
+                  {"ring 1", "skype GET CALL 8 PARTNER_DISPNAME", c.shownMeanwhile,
+                   "skype GET CALL 8 PARTNER_HANDLE", LcdEntry(3, 1, 6, c.shown, 1)}})};
+        EXPECT_SEQUENCE(expected, Log());
+        EXPECT_STREQ(g_app.dialBuffer.text, c.shown);
+        EXPECT_EQ(g_app.ringingCallId, 8);
+    }
+}
+
+// Skype may also answer after the command's send has returned, in separate messages.
+TEST_F(CallTracking, EmptyNameAndHandleAnsweredLater)
+{
+    Notify("CALL 8 STATUS RINGING");
+    Notify("CALL 8 PARTNER_DISPNAME ");
+    Notify("CALL 8 PARTNER_HANDLE echo123");
+    const Sequence expected = {
+        "replies after the sends",
+        Join({kOn,
+              {"ring 1", "skype GET CALL 8 PARTNER_DISPNAME", kIdle,
+               "skype GET CALL 8 PARTNER_HANDLE", LcdEntry(3, 1, 6, "echo123", 1)}})};
+    EXPECT_SEQUENCE(expected, Log());
+}
+
+// The handle is shown only while its call still rings here: once it was answered or ended
+// (FINISHED leaves the ringing call id as it was), another call rings, or Skype went away,
+// the late reply changes nothing.
+TEST_F(CallTracking, HandleOnlyForTheCallStillRinging)
+{
+    const struct {
+        const char* what;
+        std::function<void()> meanwhile;
+        bool shown;
+    } cases[] = {
+        {"nothing", [] {}, true},
+        {"name shown by now", [this] { Notify("CALL 8 PARTNER_DISPNAME Ann"); }, false},
+        {"answered", [this] { Notify("CALL 8 STATUS INPROGRESS"); }, false},
+        {"finished", [this] { Notify("CALL 8 STATUS FINISHED"); }, false},
+        {"missed", [this] { Notify("CALL 8 STATUS MISSED"); }, false},
+        {"refused", [this] { Notify("CALL 8 STATUS REFUSED"); }, false},
+        {"another call rings", [this] { Notify("CALL 9 STATUS RINGING"); }, false},
+        {"Skype lost", [] { ForgetCallsOfLostSkype(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME ");
+        ReplyTo("GET CALL 9 PARTNER_DISPNAME", "CALL 9 PARTNER_DISPNAME Bob");
+        Notify("CALL 8 STATUS RINGING"); // the handle is asked and not yet answered
+        ASSERT_EQ(Log().back(), "skype GET CALL 8 PARTNER_HANDLE");
+        c.meanwhile();
+        std::string before = g_app.dialBuffer.text;
+        ClearLog();
+        Notify("CALL 8 PARTNER_HANDLE +15551234567");
+        if (c.shown) {
+            EXPECT_SEQUENCE((Sequence{c.what, {LcdEntry(3, 1, 6, "+15551234567", 1)}}), Log());
+        } else {
+            EXPECT_TRUE(Log().empty());
+            EXPECT_EQ(g_app.dialBuffer.text, before);
+        }
+    }
+}
+
+TEST_F(CallTracking, EmptyNameOfACallNoLongerRingingAsksNothing)
+{
+    Notify("CALL 8 STATUS RINGING");
+    Notify("CALL 8 STATUS INPROGRESS");
+    ClearLog();
+    Notify("CALL 8 PARTNER_DISPNAME ");
+    EXPECT_SEQUENCE((Sequence{"late empty name", {kIdle}}), Log());
+
+    Notify("CALL 12 STATUS ROUTING");
+    Notify("CALL 12 STATUS RINGING"); // our own call: no name asked
+    ClearLog();
+    Notify("CALL 12 PARTNER_DISPNAME ");
+    EXPECT_SEQUENCE((Sequence{"empty name of a placed call", {kIdle}}), Log());
+}
+
+// A handle reply is the handle and nothing else: never a name, never a status, never news
+// of any call.
+TEST_F(CallTracking, HandleReplyIsNeverANameOrAStatus)
+{
+    ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME Ann");
+    Notify("CALL 8 STATUS RINGING");
+    ClearLog();
+    for (const char* text : {"CALL 8 PARTNER_HANDLE ann STATUS FINISHED",
+                             "CALL 8 PARTNER_HANDLE ann PARTNER_DISPNAME Bob",
+                             "CALL 9 PARTNER_HANDLE bob STATUS RINGING"}) {
+        SCOPED_TRACE(text);
+        Notify(text);
+        EXPECT_TRUE(Log().empty());
+        EXPECT_STREQ(g_app.dialBuffer.text, "Ann");
+        EXPECT_EQ(g_app.ringingCallId, 8);
+    }
+}
+
+// The asked handle is shown as it comes, the words in it included; the call rings on.
+TEST_F(CallTracking, AskedHandleIsShownWhateverItHolds)
+{
+    ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME ");
+    Notify("CALL 8 STATUS RINGING");
+    ClearLog();
+    Notify("CALL 8 PARTNER_HANDLE x PARTNER_DISPNAME y STATUS MISSED");
+    const std::string shown = "x PARTNER_DISPNAME y STATUS MISSED";
+    EXPECT_SEQUENCE((Sequence{"odd handle", {LcdEntry(3, 1, 6, shown.c_str(), 1)}}), Log());
+    EXPECT_EQ(g_app.ringingCallId, 8);
 }
 
 TEST_F(CallTracking, DtmfGoesToTheCallInConversation)

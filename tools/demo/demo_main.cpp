@@ -20,7 +20,8 @@ bool RunSession(Demo& demo)
     return demo.StartDriver() && demo.SkypeAttaches() && demo.IncomingCall() &&
            demo.LiftHandset() && demo.AnswerWithYes() && demo.SendDigits("42#") &&
            demo.FarEndHangsUp() && demo.DialNumber("5550123") && demo.PressNo() &&
-           demo.PutHandsetDown() && demo.Unplug() && demo.Replug();
+           demo.PutHandsetDown() && demo.CallerWithAccentsGivesUp() && demo.Unplug() &&
+           demo.Replug();
 }
 } // namespace
 

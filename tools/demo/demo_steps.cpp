@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "rig_devices.h"
 #include "screens.h"
 
 namespace {
@@ -144,6 +145,19 @@ bool Demo::StartDriver()
                 {{"tray-1-no-skype.png", FindTrayWindow()}});
 }
 
+// The rig's USB sound devices, named literally: what Skype must be told.
+bool Demo::TellsSkypeTheUsbDevices()
+{
+    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand}) {
+        std::string expected = command;
+        if (!transcript.WaitFor(stepStart_, [&](const DemoEvent& event) {
+                return event.source == "skype <-" && event.text == expected;
+            }, 5000))
+            return false;
+    }
+    return true;
+}
+
 bool Demo::SkypeAttaches()
 {
     Begin("The user allows the driver in Skype: Skype attaches");
@@ -157,9 +171,7 @@ bool Demo::SkypeAttaches()
     if (!WaitHandset([](const HandsetSimState& s, const Demo&) { return s.skype; },
                      "Skype indicator on"))
         return false;
-    bool devices = transcript.WaitFor(stepStart_, [](const DemoEvent& event) {
-        return event.source == "skype <-" && event.text.compare(0, 10, "SET AUDIO_") == 0;
-    }, 5000);
+    bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices"))
         return false;
     Sleep(kPauseMs);
@@ -319,6 +331,36 @@ bool Demo::PutHandsetDown()
     return true;
 }
 
+bool Demo::CallerWithAccentsGivesUp()
+{
+    const std::string name = "Zo\xC3\xAB M\xC3\xBCller"; // UTF-8, as Skype sends names
+    Begin("A call from \"" + name + "\": her name in the LCD's own letters; she gives up");
+    int id = skype.Incoming(name);
+    transcript.Note("demo", Format("Skype: incoming call from %s (call %d)", name.c_str(), id));
+    if (!Check(id > 0, "the simulator to take the call") ||
+        !WaitSkypeSent(Format("CALL %d PARTNER_DISPNAME %s", id, name.c_str())))
+        return false;
+    if (!WaitHandset([](const HandsetSimState& s, const Demo&) {
+            return s.ringing && s.lcdText == "Zoe Muller";
+        }, "ringing with \"Zoe Muller\" on the LCD"))
+        return false;
+    Sleep(kPauseMs);
+    HWND handset = FindProcessWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    if (!Shot("screen-5-zoe-ringing.png", "the handset rings, \"Zoe Muller\" on its LCD",
+              {{"handset-5-ringing-zoe.png", handset}}))
+        return false;
+    transcript.Note("demo", Format("Skype: the caller gives up call %d", id));
+    if (!Check(skype.CallerGivesUp(id), "the simulator to end the call") ||
+        !WaitSkypeSent(Format("CALL %d STATUS MISSED", id)))
+        return false;
+    if (!WaitHandset([](const HandsetSimState& s, const Demo&) {
+            return !s.ringing && !s.inCall && s.lcdText.empty();
+        }, "ringer off, in-call indicator off, the LCD idle"))
+        return false;
+    Sleep(kPauseMs);
+    return true;
+}
+
 bool Demo::Unplug()
 {
     Begin("The handset is unplugged");
@@ -334,8 +376,8 @@ bool Demo::Unplug()
         return false;
     transcript.Note("tray", "shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-5-unplugged.png", "the tray icon says \"Please Connect USB Phone\"",
-                {{"tray-5-unplugged.png", tray}});
+    return Shot("screen-6-unplugged.png", "the tray icon says \"Please Connect USB Phone\"",
+                {{"tray-6-unplugged.png", tray}});
 }
 
 bool Demo::Replug()
@@ -348,9 +390,7 @@ bool Demo::Replug()
             return s.connected && s.skype;
         }, "plugged in, Skype indicator on"))
         return false;
-    bool devices = transcript.WaitFor(stepStart_, [](const DemoEvent& event) {
-        return event.source == "skype <-" && event.text.compare(0, 10, "SET AUDIO_") == 0;
-    }, 5000);
+    bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices again"))
         return false;
     // Reported, not required: Wine's own tray window was seen to keep its third picture
@@ -362,8 +402,8 @@ bool Demo::Replug()
     transcript.Note("tray", back ? "shows the attached picture again"
                                  : "still shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-6-replugged.png", "the tray icon after the handset is back",
-                {{"tray-6-replugged.png", tray}});
+    return Shot("screen-7-replugged.png", "the tray icon after the handset is back",
+                {{"tray-7-replugged.png", tray}});
 }
 
 bool Demo::CloseConfirmed()

@@ -28,6 +28,7 @@ struct Demo {
     unsigned long long trayNoSkype = 0;
 
     bool StartDriver();
+    bool TellsSkypeTheUsbDevices();
     bool SkypeAttaches();
     bool IncomingCall();
     bool LiftHandset();
@@ -37,6 +38,7 @@ struct Demo {
     bool DialNumber(const char* number);
     bool PressNo();
     bool PutHandsetDown();
+    bool CallerWithAccentsGivesUp();
     bool Unplug();
     bool Replug();
     bool CloseConfirmed();

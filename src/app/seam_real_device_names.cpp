@@ -1,0 +1,23 @@
+// Real bodies of the device-name part of the platform seam: an object of its own, so that a
+// program with its own waveOut seam bodies (the tone benchmark) can still take these.
+#include "app/seam.h"
+
+UINT SeamWaveOutGetNumDevs()
+{
+    return waveOutGetNumDevs();
+}
+
+MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
+{
+    return waveOutGetDevCapsA(device, caps, sizeof *caps);
+}
+
+UINT SeamWaveInGetNumDevs()
+{
+    return waveInGetNumDevs();
+}
+
+MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
+{
+    return waveInGetDevCapsA(device, caps, sizeof *caps);
+}
