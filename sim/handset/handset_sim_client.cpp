@@ -133,6 +133,22 @@ bool HandsetSimPlug(HWND sim, int connected)
     return Request(sim, kSimCommandPlug, text, nullptr);
 }
 
+bool HandsetSimEvents(HWND sim, const std::vector<HandsetSimEvent>& events)
+{
+    std::string payload;
+    for (const HandsetSimEvent& event : events) {
+        char line[32];
+        snprintf(line, sizeof line, "%s %d\n", event.plug ? "plug" : "key", event.value);
+        payload += line;
+    }
+    return Request(sim, kSimCommandEvents, payload, nullptr);
+}
+
+bool HandsetSimSetDelivery(HWND sim, const char* mode)
+{
+    return Request(sim, kSimCommandDelivery, mode, nullptr);
+}
+
 bool HandsetSimSetOpenResult(HWND sim, int result)
 {
     char text[16];
@@ -176,6 +192,9 @@ bool ParseHandsetSimState(const std::string& text, HandsetSimState* out)
         else if (name == "eventsDelivered") state.eventsDelivered = (unsigned)value;
         else if (name == "eventsDropped") state.eventsDropped = (unsigned)value;
         else if (name == "stackFaults") state.stackFaults = (unsigned)value;
+        else if (name == "eventsInline") state.eventsInline = (unsigned)value;
+        else if (name == "callbacksOverlap") state.callbacksOverlap = (unsigned)value;
+        else if (name == "lcdLongest") state.lcdLongest = (size_t)value;
         else --fields; // a newer simulator may say more
     }
     if (fields < 15)

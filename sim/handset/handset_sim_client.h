@@ -18,6 +18,19 @@ HWND FindHandsetSim(DWORD pid, DWORD timeoutMs);
 bool HandsetSimKey(HWND sim, int code);
 bool HandsetSimPlug(HWND sim, int connected);
 
+// Several events queued as one batch: none of them is delivered before all are queued.
+struct HandsetSimEvent {
+    bool plug;  // a plug event (value: connected), else a key (value: the code)
+    int value;
+};
+bool HandsetSimEvents(HWND sim, const std::vector<HandsetSimEvent>& events);
+
+// How the library delivers events from now on: "thread" (one thread of its own, the
+// default), "inline" (from inside the program's next USBPhone_Ring, _Light or _DisplayLCD
+// call, on the program's thread) or "threads:N" (N threads of its own at once; the n-th
+// event queued from now on goes to thread n mod N, and each thread keeps its order).
+bool HandsetSimSetDelivery(HWND sim, const char* mode);
+
 // What later USBPhone_Open calls return (0: the handset is present).
 bool HandsetSimSetOpenResult(HWND sim, int result);
 
@@ -38,6 +51,9 @@ struct HandsetSimState {
     unsigned eventsDelivered = 0; // callbacks made
     unsigned eventsDropped = 0;   // events refused or not delivered
     unsigned stackFaults = 0;     // i686: callbacks that did not remove their arguments
+    unsigned eventsInline = 0;    // callbacks made from inside an entry point
+    unsigned callbacksOverlap = 0; // the most callbacks that were ever in flight at once
+    size_t lcdLongest = 0;        // the longest text ever passed to USBPhone_DisplayLCD
 };
 
 // Reads the state; false when the simulator did not answer.

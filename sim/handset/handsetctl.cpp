@@ -1,5 +1,6 @@
 // handsetctl: drives the handset simulator from the command line (demo and manual runs).
-//   handsetctl [-p PID] [-w MS] key N | plug 0|1 | open-result N | state | journal
+//   handsetctl [-p PID] [-w MS] key N | plug 0|1 | open-result N | delivery MODE | state |
+//              journal
 // Exit code 0 when done, 1 when the simulator was not found or refused, 2 on bad usage.
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,9 @@ int Usage()
             "                 70 put down, 80 lift)\n"
             "  plug 0|1       unplug / plug in the handset\n"
             "  open-result N  what later USBPhone_Open calls return\n"
+            "  delivery MODE  how events reach the program: thread (one thread of the\n"
+            "                 library's own), inline (from inside its next library call),\n"
+            "                 threads:N (N threads at once)\n"
             "  state          print the handset's state\n"
             "  journal        print every library call so far: <thread id> <entry>\n"
             "  -p PID         the simulator in that process (default: any)\n"
@@ -57,6 +61,9 @@ int main(int argc, char** argv)
     if (command == "key" || command == "plug" || command == "open-result") {
         if (!hasValue || !ParseNumber(argv[arg + 1], &value) || arg + 2 != argc)
             return Usage();
+    } else if (command == "delivery") {
+        if (!hasValue || arg + 2 != argc)
+            return Usage();
     } else if ((command != "state" && command != "journal") || hasValue) {
         return Usage();
     }
@@ -73,6 +80,8 @@ int main(int argc, char** argv)
         ok = HandsetSimPlug(sim, (int)value);
     } else if (command == "open-result") {
         ok = HandsetSimSetOpenResult(sim, (int)value);
+    } else if (command == "delivery") {
+        ok = HandsetSimSetDelivery(sim, argv[arg + 1]);
     } else if (command == "state") {
         std::string text;
         ok = HandsetSimStateText(sim, &text);

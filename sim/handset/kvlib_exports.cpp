@@ -102,6 +102,7 @@ int __cdecl USBPhone_Ring(int on)
         lock.state().ringing = on != 0;
     }
     NotifyStateChanged();
+    DeliverInline();
     return 0;
 }
 
@@ -113,6 +114,7 @@ int __cdecl USBPhone_Light(int on)
         lock.state().light = on != 0;
     }
     NotifyStateChanged();
+    DeliverInline();
     return 0;
 }
 
@@ -124,14 +126,20 @@ int __cdecl USBPhone_DisplayLCD(LcdRequest request)
                          QuoteText(request.text).c_str(), (unsigned)request.textOn));
     {
         SimDeviceLock lock;
-        ApplyLcd(lock.state(), request);
+        SimDeviceState& state = lock.state();
+        ApplyLcd(state, request);
+        size_t length = request.text ? strlen(request.text) : 0;
+        if (length > state.lcdLongest)
+            state.lcdLongest = length;
     }
     NotifyStateChanged();
+    // Some vendors' libraries call back from inside the call (see SimDeliveryMode).
+    DeliverInline();
     return 0;
 }
 
-// Ends the device: no callback starts once this has marked it closed, one in flight is
-// waited for, and the event and window threads are joined.
+// Ends the device: no callback starts once this has marked it closed, those in flight are
+// waited for, and the delivery and window threads are joined.
 int __cdecl USBPhone_Close(void)
 {
     JournalAdd("USBPhone_Close");
@@ -145,11 +153,8 @@ int __cdecl USBPhone_Close(void)
         state.plugCallback = nullptr;
         state.ringing = false;
     }
-    // A callback checks `closed` inside the delivery lock: passing through it waits for the
-    // one in flight. (Marking closed inside the lock instead would starve: the event thread
-    // takes it again straight away for the next queued event.)
-    EnterDelivery();
-    LeaveDelivery();
+    // Marked closed above: no callback starts from now on, and this waits for the ones in
+    // flight.
     StopEventThread();
     StopWindowThread();
     return 0;

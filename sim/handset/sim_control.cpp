@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "sim_device.h"
 #include "sim_events.h"
@@ -21,6 +22,31 @@ std::string PayloadText(const COPYDATASTRUCT* request)
     std::string text(static_cast<const char*>(request->lpData), request->cbData);
     size_t end = text.find('\0');
     return end == std::string::npos ? text : text.substr(0, end);
+}
+
+// "key N" / "plug N" lines; false when one of them is neither.
+bool ParseEvents(const std::string& text, std::vector<SimEvent>* events)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.empty())
+            continue;
+        bool plug = line.compare(0, 5, "plug ") == 0;
+        if (!plug && line.compare(0, 4, "key ") != 0)
+            return false;
+        char* after = nullptr;
+        const char* number = line.c_str() + (plug ? 5 : 4);
+        long value = strtol(number, &after, 10);
+        if (after == number || *after != '\0')
+            return false;
+        events->push_back(SimEvent{plug, (int)value});
+    }
+    return !events->empty();
 }
 
 bool ParseInt(const std::string& text, int* value)
@@ -41,10 +67,12 @@ std::string StateText()
     const SimDeviceState& s = lock.state();
     return SimFormat("pid=%lu\nopened=%d\nbound=%d\nclosed=%d\nconnected=%d\nopenResult=%d\n"
                      "lcdMode=%d\ninCall=%d\nskype=%d\nlight=%d\nringing=%d\nhook=%d\n"
-                     "eventsDelivered=%u\neventsDropped=%u\nstackFaults=%u\nlcdText=",
+                     "eventsDelivered=%u\neventsDropped=%u\nstackFaults=%u\neventsInline=%u\n"
+                     "callbacksOverlap=%u\nlcdLongest=%lu\nlcdText=",
                      GetCurrentProcessId(), s.opened, s.bound, s.closed, s.connected,
                      s.openResult, s.lcdMode, s.inCall, s.skype, s.light, s.ringing, s.hook,
-                     s.eventsDelivered, s.eventsDropped, s.stackFaults) +
+                     s.eventsDelivered, s.eventsDropped, s.stackFaults, s.eventsInline,
+                     s.callbacksOverlap, (unsigned long)s.lcdLongest) +
            s.lcdText;
 }
 
@@ -160,6 +188,16 @@ LRESULT HandleControlRequest(HWND control, HWND replyWindow, const COPYDATASTRUC
         }
         NotifyStateChanged();
         return 1;
+    case kSimCommandEvents: {
+        std::vector<SimEvent> events;
+        return ParseEvents(PayloadText(request), &events) && QueueEvents(events);
+    }
+    case kSimCommandDelivery: {
+        SimDeliveryMode mode;
+        int threads = 0;
+        return ParseDeliveryMode(PayloadText(request), &mode, &threads) &&
+               SetDeliveryMode(mode, threads);
+    }
     case kSimCommandState:
         return Reply(control, replyWindow, request->dwData, StateText());
     case kSimCommandJournal:

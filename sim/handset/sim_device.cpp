@@ -11,7 +11,6 @@ HMODULE g_simModule = nullptr;
 
 namespace {
 CRITICAL_SECTION g_lock;
-CRITICAL_SECTION g_delivery;
 SimDeviceState* g_state = nullptr;
 std::deque<std::string>* g_journal = nullptr;
 size_t g_journalMemoryLines = 4096;
@@ -87,7 +86,6 @@ int InitialOpenResult()
 void SimDeviceAttach()
 {
     InitializeCriticalSection(&g_lock);
-    InitializeCriticalSection(&g_delivery);
     g_state = new SimDeviceState;
     g_state->openResult = InitialOpenResult();
     g_journal = new std::deque<std::string>;
@@ -109,7 +107,6 @@ void SimDeviceDetach(bool unloading)
     LeaveCriticalSection(&g_lock);
     delete g_journal;
     delete g_state;
-    DeleteCriticalSection(&g_delivery);
     DeleteCriticalSection(&g_lock);
 }
 
@@ -133,9 +130,6 @@ void EndSimThread()
 {
     FreeLibraryAndExitThread(g_simModule, 0);
 }
-
-void EnterDelivery() { EnterCriticalSection(&g_delivery); }
-void LeaveDelivery() { LeaveCriticalSection(&g_delivery); }
 
 void JournalAdd(const std::string& entry)
 {

@@ -23,6 +23,10 @@ struct SimDeviceState {
     unsigned eventsDelivered = 0;
     unsigned eventsDropped = 0;
     unsigned stackFaults = 0; // callbacks that did not remove their own arguments (i686)
+    unsigned eventsInline = 0;     // callbacks made from inside an entry point (inline mode)
+    unsigned callbacksRunning = 0; // callbacks in flight right now
+    unsigned callbacksOverlap = 0; // the most callbacks ever in flight at once
+    size_t lcdLongest = 0;         // the longest text ever passed to USBPhone_DisplayLCD
     HandsetKeyCallback keyCallback = nullptr;
     HandsetPlugCallback plugCallback = nullptr;
 };
@@ -50,10 +54,6 @@ public:
 HANDLE StartSimThread(LPTHREAD_START_ROUTINE start, void* parameter, DWORD* threadId);
 // The last call of such a thread: drops its reference and ends it.
 __attribute__((noreturn)) void EndSimThread();
-
-// Held while a callback runs, so that Close can wait for one in flight and none starts after.
-void EnterDelivery();
-void LeaveDelivery();
 
 // The journal: every entry-point call as "<tid> <entry>", appended to the file named by
 // USBPHONE_SIM_JOURNAL when that is set, and kept in memory: the last 4096 lines, or the last

@@ -20,4 +20,8 @@ enum HandsetSimCommand {
     kSimCommandProcess = 0x48530007,   // answer: the host process's own CPU and memory figures,
                                        // "cpu100ns=N\nprivate=N\nworkingSet=N\ncommitted=N\n
                                        // heapBusy=N" (bytes)
+    kSimCommandEvents = 0x48530008,    // payload: "key N" / "plug N" lines, queued as one batch
+                                       // (nothing of it is delivered before all is queued)
+    kSimCommandDelivery = 0x48530009,  // payload: how events are delivered from now on:
+                                       // "thread", "inline" or "threads:N" (sim_events.h)
 };

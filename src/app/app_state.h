@@ -45,6 +45,8 @@ struct AppState {
 
     DialBuffer dialBuffer;
     UINT keyToneTable[kKeyToneCount];
+
+    bool closing;             // the program is going: handset events dropped, Skype told nothing
 };
 
 extern AppState g_app;

@@ -14,7 +14,6 @@
 #include "app/status.h"
 #include "app/reactions.h"
 #include "app/tray_icon.h"
-#include "handset/handset_keys.h"
 #include "res/resource.h"
 
 // Other copies of the program look for this class (with the title) to stay single.
@@ -168,6 +167,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_DESTROY:
+        OnMainWindowDestroyed();
         KillTimer(g_app.ownWindow, kKeepAliveTimer);
         KillTimer(g_app.ownWindow, kDeviceChangeTimer);
         PostQuitMessage(0);
@@ -186,7 +186,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;
     case WM_APP_HANDSET_KEY:
-        OnHandsetKey(int(wParam));
+        OnHandsetEvent(int(wParam));
         return 0;
     case WM_APP_HANDSET_PLUG:
         OnHandsetPlugged(int(wParam));

@@ -7,12 +7,27 @@
 #include "app/status.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
+#include "handset/handset_keys.h"
 #include "skype/audio_devices.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 #include "skype/skype_window.h"
 
 namespace {
+// Going from WM_DESTROY on, or as soon as a WM_CLOSE waits in the queue: the handset's events
+// are posted to the same queue, and those queued before the close request would otherwise
+// all be worked through first, each digit playing its tone to the end.
+bool Closing()
+{
+    MSG waiting;
+    // Wine also reports a pending WM_QUIT to this filtered peek, hence the check.
+    if (!g_app.closing &&
+        PeekMessageA(&waiting, g_app.ownWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_NOYIELD) &&
+        waiting.message == WM_CLOSE)
+        g_app.closing = true;
+    return g_app.closing;
+}
+
 void OnSkypeLost()
 {
     // Before the refresh and before any broadcast: a restarted Skype may attach and report
@@ -41,6 +56,18 @@ void StopHandset()
         (void)g_handsetApi.USBPhone_Close();
     }
     FreeHandsetLibrary();
+}
+
+void OnMainWindowDestroyed()
+{
+    g_app.closing = true;
+}
+
+void OnHandsetEvent(int key)
+{
+    if (Closing())
+        return;
+    OnHandsetKey(key);
 }
 
 void OnFirstDiscovery()
@@ -89,6 +116,8 @@ void OnKeepAliveTimer()
 
 void OnHandsetPlugged(int connected)
 {
+    if (Closing())
+        return;
     g_app.handsetStatus = connected ? 0 : -1;
     RefreshStatus();
 }

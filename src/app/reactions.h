@@ -10,6 +10,13 @@ void StartHandset();
 // the light off, the handset closed, the library released.
 void StopHandset();
 
+// WM_DESTROY: the program is going. From now on (and already once a WM_CLOSE waits in the
+// queue) handset events still queued or arriving are dropped and nothing is sent to Skype;
+// the shutdown's handset calls come after the loop.
+void OnMainWindowDestroyed();
+// A handset key or hook event, posted by the library's callback.
+void OnHandsetEvent(int key);
+
 // The first discovery broadcast, run from the message loop once start-up is complete.
 void OnFirstDiscovery();
 // WM_COPYDATA: Skype's texts sorted (PONG to the link, CALL notifications to the call

@@ -14,6 +14,8 @@ const int kMaxUnansweredPings = 5;
 
 void SendSkypeCommand(const char* text)
 {
+    if (g_app.closing)
+        return; // Skype gets nothing from a program that is going
     // On the stack: a notification handled while this send waits may send commands itself.
     COPYDATASTRUCT data;
     data.dwData = 0;
@@ -28,6 +30,8 @@ void SendSkypeCommand(const char* text)
 
 void SendDiscoverBroadcast()
 {
+    if (g_app.closing)
+        return;
     DWORD_PTR result = 0;
     (void)SendMessageTimeoutA(HWND_BROADCAST, g_app.discoverMessage, WPARAM(g_app.ownWindow), 0,
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
@@ -38,6 +42,9 @@ bool TakeAttachReply(WPARAM wParam, LPARAM lParam)
     if (lParam != 0)
         return false;
     g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
+    // The count belongs to one link: PINGs lost with a Skype that vanished must not count
+    // against the next one (they would get a healthy Skype dropped).
+    g_app.unansweredPings = 0;
     (void)FindSkypeMainWindow(); // fills the cache
     return true;
 }

@@ -13,7 +13,7 @@ void SendSkypeCommand(const char* text);
 void SendDiscoverBroadcast();
 
 // Skype's attach reply: true when it attached us (status 0); Skype's API window is then
-// recorded and its main window looked up.
+// recorded, the unanswered PINGs counted from 0, and its main window looked up.
 bool TakeAttachReply(WPARAM wParam, LPARAM lParam);
 
 enum KeepAliveOutcome {

@@ -3,6 +3,7 @@
 // callbacks (delivered on the library's thread, as stdcall) and Close.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -163,6 +164,7 @@ TEST_F(KvlibInProcess, DisplayLcdDecodesTheRecordByValue)
         EXPECT_EQ(state.inCall, c.inCall);
         EXPECT_EQ(state.skype, c.skype);
     }
+    EXPECT_EQ(State().lcdLongest, longText.size());
 }
 
 TEST_F(KvlibInProcess, EveryEntryPointIsCallerCleansAndJournalled)
@@ -375,6 +377,91 @@ TEST_F(KvlibInProcess, CloseWaitsForTheCallbackInFlightAndDropsTheRest)
     EXPECT_EQ(file[1], tid_ + "USBPhone_Bind key=set plug=set");
     EXPECT_EQ(file[file.size() - 2], tid_ + "USBPhone_Close");
     EXPECT_EQ(file.back(), tid_ + "Unload");
+}
+
+// The modes in which the library calls back the way some vendors' libraries do: from
+// inside an entry point on the caller's thread, or from several threads at once.
+TEST_F(KvlibInProcess, InlineAndThreadedDeliveryKeepEachSourcesOrder)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(nullptr));
+    ASSERT_NO_FATAL_FAILURE(OpenAndBind());
+    for (const char* bad : {"threads:1", "threads:9", "threads:", "fast", ""})
+        EXPECT_FALSE(HandsetSimSetDelivery(sim_, bad)) << bad;
+
+    auto keys = [](int first, int count) {
+        std::vector<HandsetSimEvent> events;
+        for (int key = first; key < first + count; ++key)
+            events.push_back({false, key});
+        return events;
+    };
+    auto received = [&] {
+        std::lock_guard<std::mutex> lock(g_received.mutex);
+        return std::make_pair(g_received.events, g_received.threads);
+    };
+
+    // Inline: held until the next display, light or ringer call, then delivered inside it on
+    // this thread; a callback that shows its key (a display call inside the callback) does
+    // not set off a nested delivery.
+    ASSERT_TRUE(HandsetSimSetDelivery(sim_, "inline"));
+    ASSERT_TRUE(HandsetSimEvents(sim_, keys(1, 3)));
+    Sleep(300);
+    EXPECT_EQ(ReceivedCount(), 0u);
+    g_received.echoToLcd = true;
+    LcdRequest idle = {4, 1, 6, "", 1};
+    api_.DisplayLCD(idle);
+    ASSERT_TRUE(HandsetSimEvents(sim_, {{true, 0}, {false, 4}}));
+    api_.Light(1);
+    auto inlineSeen = received();
+    EXPECT_SEQUENCE((Sequence{"inline", {"key 1", "key 2", "key 3", "plug 0 0", "key 4"}}),
+                    inlineSeen.first);
+    for (DWORD thread : inlineSeen.second)
+        EXPECT_EQ(thread, GetCurrentThreadId());
+    EXPECT_EQ(State().eventsInline, 5u);
+    EXPECT_EQ(State().callbacksOverlap, 1u);
+    g_received.echoToLcd = false;
+
+    // Several threads: each keeps the order of its own share; slow callbacks overlap.
+    const int threadCount = 3, eventCount = 12;
+    {
+        std::lock_guard<std::mutex> lock(g_received.mutex);
+        g_received.events.clear();
+        g_received.threads.clear();
+    }
+    g_received.slowMs = 30;
+    ASSERT_TRUE(HandsetSimSetDelivery(sim_, "threads:3"));
+    ASSERT_TRUE(HandsetSimEvents(sim_, keys(100, eventCount)));
+    ASSERT_TRUE(WaitUntil([&] { return ReceivedCount() >= size_t(eventCount); }, 5000));
+    auto threaded = received();
+    std::vector<std::vector<std::string>> byThread(threadCount);
+    std::vector<DWORD> threadOf(threadCount, 0);
+    for (size_t n = 0; n < threaded.first.size(); ++n) {
+        int key = atoi(threaded.first[n].c_str() + 4);
+        int share = (key - 100) % threadCount;
+        byThread[share].push_back(threaded.first[n]);
+        EXPECT_NE(threaded.second[n], GetCurrentThreadId());
+        if (!threadOf[share])
+            threadOf[share] = threaded.second[n];
+        EXPECT_EQ(threaded.second[n], threadOf[share]) << threaded.first[n];
+    }
+    for (int share = 0; share < threadCount; ++share) {
+        std::vector<std::string> expected;
+        for (int key = 100 + share; key < 100 + eventCount; key += threadCount)
+            expected.push_back(Format("key %d", key));
+        EXPECT_EQ(byThread[share], expected) << "thread " << share;
+    }
+    EXPECT_NE(threadOf[0], threadOf[1]);
+    EXPECT_NE(threadOf[1], threadOf[2]);
+    EXPECT_GE(State().callbacksOverlap, 2u);
+
+    // Back to one thread of the library's own.
+    ASSERT_TRUE(HandsetSimSetDelivery(sim_, "thread"));
+    g_received.slowMs = 0;
+    ASSERT_TRUE(HandsetSimEvents(sim_, keys(7, 2)));
+    ASSERT_TRUE(WaitUntil([&] { return ReceivedCount() >= size_t(eventCount + 2); }, 5000));
+    auto last = received();
+    EXPECT_EQ(last.first[eventCount], "key 7");
+    EXPECT_EQ(last.first[eventCount + 1], "key 8");
+    EXPECT_EQ(last.second[eventCount], last.second[eventCount + 1]);
 }
 
 TEST_F(KvlibInProcess, HandsetWindowOnlyOnRequestAndItsButtonsQueueEvents)

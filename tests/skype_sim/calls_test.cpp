@@ -17,8 +17,11 @@ TEST_F(SkypeSimTest, IncomingCallAnsweredAndEndedByTheFarEnd)
     ASSERT_EQ(control.Incoming("Ann Example"), 1001);
     ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS RINGING"));
     fake.Command("GET CALL 1001 PARTNER_DISPNAME");
-    EXPECT_EQ(fake.Command("SET CALL 1001 STATUS INPROGRESS"),
-              std::vector<std::string>{"CALL 1001 STATUS INPROGRESS"});
+    // The echo comes inside the send; the status notification after it, or already inside
+    // the send when the simulator's outbox is flushed in time.
+    std::vector<std::string> answer = fake.Command("SET CALL 1001 STATUS INPROGRESS");
+    ASSERT_FALSE(answer.empty());
+    EXPECT_EQ(answer.front(), "CALL 1001 STATUS INPROGRESS");
     ASSERT_TRUE(fake.PumpUntil([&] { return fake.Received().size() == 4; }, 5000));
     fake.Command("SET CALL 1001 DTMF 7");
     ASSERT_TRUE(control.FarEndHangsUp(1001));

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app_fixture.h"
 #include "handset/handset_keys.h"
+#include "skype/skype_link.h"
 
 namespace {
 const std::string kIdle = LcdEntry(4, 1, 6, "", 1);
@@ -223,4 +224,23 @@ TEST_F(HandsetKeys, NoAndHookOnAskSkypesMainWindowToClose)
         EXPECT_EQ(message.lParam, 0);
     }
     DestroyWindow(skypeMain);
+}
+
+// Keys and plug events queued before a close request are not worked through first (each
+// digit would play its tone to the end): once WM_CLOSE waits, they are dropped, and Skype
+// is told nothing more.
+TEST_F(HandsetKeys, AWaitingCloseRequestDropsTheBacklog)
+{
+    Attach();
+    for (int code : {5, int(kHookOff), int(kKeyNo)})
+        HandsetKeyCallback(code);
+    HandsetPlugCallback(0, 0);
+    PostMessageA(ownWindow, WM_CLOSE, 0, 0);
+    MSG message;
+    while (PeekMessageA(&message, ownWindow, WM_APP_HANDSET_KEY, WM_APP_HANDSET_PLUG, PM_REMOVE))
+        DispatchMessageA(&message);
+    SendSkypeCommand("FOCUS");
+    EXPECT_TRUE(Log().empty()) << Log().front();
+    EXPECT_EQ(g_app.handsetStatus, 0);
+    ASSERT_TRUE(PeekMessageA(&message, ownWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
 }

@@ -1,0 +1,123 @@
+// Seeds, figures and the driver attached to the suite's Skype.
+#include "rig.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "rig_devices.h"
+
+uint32_t ScenarioSeed()
+{
+    char text[32];
+    DWORD length = GetEnvironmentVariableA("RELIABILITY_SEED", text, sizeof text);
+    if (length > 0 && length < sizeof text)
+        return uint32_t(strtoul(text, nullptr, 0));
+    uint64_t mixed = uint64_t(Qpc()) ^ (uint64_t(GetCurrentProcessId()) << 20);
+    return uint32_t(Random(uint32_t(mixed ^ (mixed >> 32))).Next() % 1000000000u);
+}
+
+size_t Random::Weighted(const std::vector<unsigned>& weights)
+{
+    unsigned total = 0;
+    for (unsigned weight : weights)
+        total += weight;
+    unsigned pick = Below(total);
+    for (size_t n = 0; n < weights.size(); ++n) {
+        if (pick < weights[n])
+            return n;
+        pick -= weights[n];
+    }
+    return weights.size() - 1;
+}
+
+size_t Random::SpreadLength(size_t most)
+{
+    double exponent = double(Below(1u << 20)) / double(1u << 20) * std::log(double(most));
+    size_t length = size_t(std::exp(exponent));
+    return length < 1 ? 1 : length > most ? most : length;
+}
+
+Figures::Figures(const char* scenario, uint32_t seed)
+{
+    line_ = std::string("reliability: ") + scenario + " seed=" + std::to_string(seed);
+}
+
+Figures::~Figures()
+{
+    printf("%s\n", line_.c_str());
+    fflush(stdout);
+}
+
+void Figures::Add(const char* name, const std::string& value)
+{
+    line_ += std::string(" ") + name + "=" + value;
+}
+
+void Figures::Add(const char* name, long long value)
+{
+    Add(name, std::to_string(value));
+}
+
+void Figures::AddMs(const char* name, double ms)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%.0fms", ms);
+    Add(name, text);
+}
+
+bool HandsetQuiet(const HandsetSimState& state)
+{
+    return !state.ringing && !state.inCall && !state.light && state.lcdText.empty();
+}
+
+bool Rig::Start(const DriverOptions& options)
+{
+    SetSkypePath(nullptr); // the suite's Skype is the one the driver must find
+    if (!skype.Start()) {
+        fprintf(stderr, "rig: the test's Skype window could not be made\n");
+        return false;
+    }
+    if (!driver.Start(options))
+        return false;
+    if (!WaitAttached(skype, 15000)) {
+        fprintf(stderr, "rig: the driver did not attach to the test's Skype\n");
+        return false;
+    }
+    // Start-up is over once Skype has been told the devices (the last step of the attach).
+    if (!PumpUntil([&] {
+            for (const std::string& text : skype.Texts())
+                if (text.compare(0, 13, "SET AUDIO_IN ") == 0)
+                    return true;
+            return false;
+        }, 10000)) {
+        fprintf(stderr, "rig: Skype was not told the audio devices\n");
+        return false;
+    }
+    return true;
+}
+
+bool Rig::WaitAttached(TestSkype& which, DWORD timeoutMs)
+{
+    return PumpUntil([&] { return which.Client() == driver.window && Handset().skype; },
+                     timeoutMs);
+}
+
+HandsetSimState Rig::Handset()
+{
+    HandsetSimState state;
+    HandsetSimGetState(driver.sim, &state);
+    return state;
+}
+
+bool Rig::WaitHandset(bool (*condition)(const HandsetSimState&), DWORD timeoutMs)
+{
+    return PumpUntil([&] { return condition(Handset()); }, timeoutMs);
+}
+
+bool Rig::Responsive(DWORD timeoutMs)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(driver.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+                               &result) != 0;
+}

@@ -1,0 +1,35 @@
+#!/bin/sh
+# Unplugs and plugs in the test rig's "USB Audio Device" output: the PulseAudio pipe sink
+# that scripts/env.sh loads is unloaded, or loaded again with the arguments it had (and a
+# reader started again on its new FIFO, appending to $USB_CAPTURE as before). The reliability
+# suite runs this from inside Wine, which starts Unix programs too.
+#   usb_sink.sh unplug|plug <work folder> <file made when done>
+set -eu
+action=$1
+work=$2
+done_file=$3
+mkdir -p "$work"
+rm -f "$done_file"
+case "$action" in
+unplug)
+    line=$(pactl list modules short |
+           awk -F'\t' '$2 == "module-pipe-sink" && $3 ~ /sink_name=usb_out/ { print $1 "\t" $3; exit }')
+    [ -n "$line" ] || { echo "usb_sink: no USB pipe sink loaded" >&2; exit 1; }
+    printf '%s' "${line#*	}" > "$work/usb_sink.args"
+    pactl unload-module "${line%%	*}"
+    ;;
+plug)
+    args=$(cat "$work/usb_sink.args")
+    pactl load-module module-pipe-sink "$args" >/dev/null
+    fifo=$(printf '%s' "$args" | sed -n 's/.*file=\([^ ]*\).*/\1/p')
+    i=0
+    while [ ! -p "$fifo" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+    # Ends by itself when the sound server closes the FIFO (unloaded again, or stopped).
+    cat "$fifo" >> "$USB_CAPTURE" </dev/null 2>/dev/null &
+    ;;
+*)
+    echo "usage: usb_sink.sh unplug|plug <work folder> <done file>" >&2
+    exit 2
+    ;;
+esac
+: > "$done_file"
