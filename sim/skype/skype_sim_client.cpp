@@ -171,6 +171,21 @@ bool SkypeSimClient::Quit()
     return Request("quit");
 }
 
+void SkypeSimClient::QuitAndWait(DWORD timeoutMs)
+{
+    HWND control = ControlWindow();
+    if (!control || !IsWindow(control))
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    Quit();
+    if (process) {
+        WaitForSingleObject(process, timeoutMs);
+        CloseHandle(process);
+    }
+}
+
 int SkypeSimClient::Incoming(const std::string& name)
 {
     std::string id;

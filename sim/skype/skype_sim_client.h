@@ -49,6 +49,9 @@ public:
     bool SetGetDelay(DWORD ms);     // replies to GET that much later; 0: inside the send
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
     bool Quit();
+    // Quits the simulator, if one is connected, and waits up to `timeoutMs` for its process
+    // to end (Skype runs once per desktop: a new one can start only then).
+    void QuitAndWait(DWORD timeoutMs);
 
     int Incoming(const std::string& name);     // new call id, 0 on failure
     // A call from a Skype name or a phone number, with a display name that may be empty.

@@ -15,17 +15,7 @@ SkypeRun::~SkypeRun()
 
 void SkypeRun::QuitSkype()
 {
-    HWND control = skype.ControlWindow();
-    if (!control || !IsWindow(control))
-        return;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(control, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    skype.Quit();
-    if (process) {
-        WaitForSingleObject(process, 10000);
-        CloseHandle(process);
-    }
+    skype.QuitAndWait(10000);
 }
 
 bool SkypeRun::Start(const std::string& skypeOptions, const DriverOptions& driverOptions)

@@ -128,17 +128,7 @@ protected:
 
     void QuitSkype()
     {
-        HWND control = skype.ControlWindow();
-        if (!control || !IsWindow(control))
-            return;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(control, &pid);
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-        skype.Quit();
-        if (process) {
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
+        skype.QuitAndWait(10000);
     }
 
     std::string handsetDir, oldPath, journal, workDir;
