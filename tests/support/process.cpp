@@ -94,14 +94,19 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
 }
 } // namespace
 
-HWND WaitForWindow(const char* className, const char* title, DWORD pid, DWORD timeoutMs)
+HWND FindTopLevelWindow(const char* className, const char* title, DWORD pid)
 {
     WindowQuery query = {className, title, pid, nullptr};
-    WaitUntil([&] {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-        return query.found != nullptr;
-    }, timeoutMs);
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+HWND WaitForWindow(const char* className, const char* title, DWORD pid, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevelWindow(className, title, pid)) != nullptr; },
+              timeoutMs);
+    return found;
 }
 
 DWORD WaitForExit(ChildProcess& child, DWORD timeoutMs)

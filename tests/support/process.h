@@ -28,7 +28,10 @@ ChildProcess StartProcess(const std::string& exePath, const std::string& args,
                           const std::string& workDir);
 
 // The first top-level window of that class and title (null: any), owned by process `pid`
-// (0: any), polled until `timeoutMs` has passed. Null when none appeared.
+// (0: any); null when there is none.
+HWND FindTopLevelWindow(const char* className, const char* title, DWORD pid);
+
+// FindTopLevelWindow polled until `timeoutMs` has passed. Null when none appeared.
 HWND WaitForWindow(const char* className, const char* title, DWORD pid, DWORD timeoutMs);
 
 // Waits for the process to end; returns its exit code, or STILL_ACTIVE on timeout.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "demo_steps.h"
+#include "process.h"
 #include "screens.h"
 
 namespace {
@@ -42,7 +43,7 @@ int main(int argc, char** argv)
     }
     if (demo.outDir.empty())
         return Usage();
-    demo.binDir = ExeDir();
+    demo.binDir = BinDir(); // where the build puts usbphone.exe, KVLIB.DLL and skypesim.exe
     std::string journal = demo.outDir + "\\journal.txt";
     DeleteFileA(journal.c_str()); // the simulator appends
     if (!demo.transcript.Start(journal)) {

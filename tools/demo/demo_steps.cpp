@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "event_log.h"
+#include "process.h"
 #include "rig_devices.h"
 #include "screens.h"
 
@@ -195,7 +197,7 @@ bool Demo::IncomingCall()
         }, "ringing with \"Ann\" on the LCD"))
         return false;
     Sleep(kPauseMs);
-    HWND handset = FindProcessWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
     return Shot("screen-3-ringing.png", "the handset rings, \"Ann\" on its LCD",
                 {{"handset-3-ringing-ann.png", handset}});
 }
@@ -225,7 +227,7 @@ bool Demo::AnswerWithYes()
     if (!WaitTones(1))
         return false;
     Sleep(kPauseMs);
-    HWND handset = FindProcessWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
     return Shot("screen-4-in-call.png", "in the call with Ann: the Skype simulator and the handset",
                 {{"skype-4-in-call.png", skype.MainWindow()}, {"handset-4-in-call.png", handset}});
 }
@@ -345,7 +347,7 @@ bool Demo::CallerWithAccentsGivesUp()
         }, "ringing with \"Zoe Muller\" on the LCD"))
         return false;
     Sleep(kPauseMs);
-    HWND handset = FindProcessWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
     if (!Shot("screen-5-zoe-ringing.png", "the handset rings, \"Zoe Muller\" on its LCD",
               {{"handset-5-ringing-zoe.png", handset}}))
         return false;
@@ -413,7 +415,7 @@ bool Demo::CloseConfirmed()
     PostMessageA(driver.window, WM_COMMAND, 105, 0);
     HWND box = nullptr;
     transcript.WaitFor(stepStart_, [&](const DemoEvent&) {
-        box = FindProcessWindow("#32770", "USB Phone Driver", driver.pid);
+        box = FindTopLevelWindow("#32770", "USB Phone Driver", driver.pid);
         return box != nullptr;
     }, 5000);
     if (!Check(box != nullptr, "the confirmation box \"USB Phone Driver\""))

@@ -1,34 +1,12 @@
 // Starting, finding and ending usbphone.exe; the SkypePath registry value.
 #include "driver_process.h"
 
+#include "process.h"
+
 #include <vector>
 
 namespace {
 const char kPhoneKey[] = "SOFTWARE\\Skype\\Phone";
-
-struct WindowSearch {
-    const char* className;
-    const char* title;
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
-    char className[256] = "", title[256] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if ((!search->className || lstrcmpA(className, search->className) == 0) &&
-        (!search->title || lstrcmpA(title, search->title) == 0) &&
-        (search->pid == 0 || owner == search->pid)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 BOOL CALLBACK CollectStatic(HWND window, LPARAM param)
 {
@@ -49,15 +27,6 @@ BOOL CALLBACK CollectStatic(HWND window, LPARAM param)
     return TRUE;
 }
 } // namespace
-
-std::string ExeDir()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir(path, n);
-    size_t slash = dir.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
-}
 
 std::string WindowsPath(const std::string& path)
 {
@@ -98,7 +67,7 @@ bool DriverProcess::Start(const std::string& dir, const std::string& journalPath
 bool DriverProcess::WaitForWindow(DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
-    while (!(window = FindProcessWindow("TavrixWindowClass20041118", "Tavrixphone", pid))) {
+    while (!(window = FindTopLevelWindow("TavrixWindowClass20041118", "Tavrixphone", pid))) {
         if (GetTickCount() - start >= timeoutMs ||
             WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
             return false;
@@ -120,13 +89,6 @@ void DriverProcess::Kill()
 {
     if (process && WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
         TerminateProcess(process, 0xDEAD);
-}
-
-HWND FindProcessWindow(const char* className, const char* title, DWORD pid)
-{
-    WindowSearch search{className, title, pid, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 std::string StaticTexts(HWND window)

@@ -6,8 +6,6 @@
 
 #include <string>
 
-// Folder of demo.exe, where the build puts usbphone.exe, KVLIB.DLL and skypesim.exe.
-std::string ExeDir();
 // A Unix path as Wine sees it ("Z:" and backslashes); Windows paths pass unchanged.
 std::string WindowsPath(const std::string& path);
 
@@ -25,8 +23,6 @@ struct DriverProcess {
     HWND window = nullptr;
 };
 
-// The top-level window of class and title owned by `pid` (0: any), or null.
-HWND FindProcessWindow(const char* className, const char* title, DWORD pid);
 // Texts of a window's "Static" children joined with " | " (a message box's question).
 std::string StaticTexts(HWND window);
 

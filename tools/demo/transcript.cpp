@@ -2,9 +2,9 @@
 #include "transcript.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 
+#include "event_log.h"
 #include "journal_lines.h"
 #include "skype_sim_client.h"
 #include "usb_tones.h"
@@ -64,16 +64,6 @@ struct WatchState {
     DWORD skypePid = 0;
 };
 } // namespace
-
-std::string Format(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
 
 Transcript::~Transcript()
 {

@@ -73,5 +73,3 @@ private:
     size_t printed_ = 0;
 };
 
-// Printf into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
