@@ -69,11 +69,9 @@ bool LoudSamples(const std::vector<short>& samples)
 }
 } // namespace
 
-TEST(Reliability, AudioDeviceFails)
+TEST_F(Reliability, AudioDeviceFails)
 {
-    uint32_t seed = ScenarioSeed();
     Figures figures("audio-device", seed);
-    Random random(seed);
     ASSERT_FALSE(CapturePath().empty()) << "USB_CAPTURE is not set (run under scripts/env.sh)";
     Rig rig;
     ASSERT_TRUE(rig.Start());

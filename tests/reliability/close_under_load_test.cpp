@@ -84,11 +84,9 @@ Timings CloseAndWatch(Rig& rig, long long* closeAt)
 }
 } // namespace
 
-TEST(Reliability, CloseUnderLoad)
+TEST_F(Reliability, CloseUnderLoad)
 {
-    uint32_t seed = ScenarioSeed();
     Figures figures("close-under-load", seed);
-    Random random(seed);
 
     Timings worst;
     long keysSent = 0, notificationsSent = 0;

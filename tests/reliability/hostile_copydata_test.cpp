@@ -129,11 +129,9 @@ const struct {
 };
 } // namespace
 
-TEST(Reliability, HostileCopyData)
+TEST_F(Reliability, HostileCopyData)
 {
-    uint32_t seed = ScenarioSeed();
     Figures figures("hostile-copydata", seed);
-    Random random(seed);
     Rig rig;
     ASSERT_TRUE(rig.Start());
     // Not Skype's: a window of the test's own (message-only, so broadcasts pass it by).

@@ -71,6 +71,21 @@ bool HandsetQuiet(const HandsetSimState& state)
     return !state.ringing && !state.inCall && !state.light && state.lcdText.empty();
 }
 
+::testing::AssertionResult NoStackFaults(const HandsetSimState& state, Figures& figures)
+{
+#if defined(__i386__)
+    figures.Add("stack-faults", state.stackFaults);
+    if (state.stackFaults == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << state.stackFaults << " callbacks left the stack unbalanced";
+#else
+    (void)state;
+    figures.Add("stack-faults", "unchecked-on-64-bit");
+    return ::testing::AssertionSuccess();
+#endif
+}
+
 bool Rig::Start(const DriverOptions& options)
 {
     SetSkypePath(nullptr); // the suite's Skype is the one the driver must find

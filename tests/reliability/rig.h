@@ -1,6 +1,7 @@
 // What every reliability scenario shares: its seed and random source, its line of figures,
 // and the real driver (with the handset simulator) attached to the suite's own Skype.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 #include "driver_run.h"
 #include "handset_sim_client.h"
-#include "pump_wait.h"
 #include "test_skype.h"
+#include "wait.h"
 
 // The seed of a scenario: RELIABILITY_SEED when set (to replay a run), else a fresh one.
 uint32_t ScenarioSeed();
@@ -54,6 +55,14 @@ private:
     std::string line_;
 };
 
+// The fixture of every scenario: its seed, and the random source from which the scenario
+// draws every choice, so that the seed replays it.
+class Reliability : public ::testing::Test {
+protected:
+    const uint32_t seed = ScenarioSeed();
+    Random random{seed};
+};
+
 // The driver attached to a TestSkype, start-up settled (Skype indicator on, Skype told the
 // audio devices). SkypePath is removed, so the driver launches nothing.
 class Rig {
@@ -73,3 +82,8 @@ public:
 
 // The handset is quiet: no ringing, no in-call indicator, no light, the idle text line.
 bool HandsetQuiet(const HandsetSimState& state);
+
+// Every callback left the stack as it found it, and the figure "stack-faults" added. Only
+// the 32-bit library can see how a callback left the stack: the 64-bit build adds the figure
+// as unchecked.
+::testing::AssertionResult NoStackFaults(const HandsetSimState& state, Figures& figures);

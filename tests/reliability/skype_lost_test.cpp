@@ -56,11 +56,9 @@ void RingAndMaybeAnswer(Rig& rig, TestSkype& skype, int id, bool withholdName, b
 }
 } // namespace
 
-TEST(Reliability, SkypeLost)
+TEST_F(Reliability, SkypeLost)
 {
-    uint32_t seed = ScenarioSeed();
     Figures figures("skype-lost", seed);
-    Random random(seed);
     std::vector<Loss> losses;
     for (const auto& kind : kLosses)
         losses.insert(losses.end(), size_t(kind.rounds), kind.loss);
@@ -108,7 +106,7 @@ TEST(Reliability, SkypeLost)
         long long noticeable = 0;
         switch (loss) {
         case kVanish:
-            skype->Vanish();
+            skype->Stop();
             noticeable = skype->GoneAt();
             break;
         case kVanishDuringPing:
@@ -156,7 +154,7 @@ TEST(Reliability, SkypeLost)
             EXPECT_TRUE(SendCopyData(rig.driver.window, skype->Window(), again.c_str(),
                                      DWORD(again.size() + 1), &answer));
             EXPECT_EQ(answer, 0);
-            skype->Vanish();
+            skype->Stop();
         }
 
         // Nothing rings until the next Skype has attached.

@@ -38,7 +38,7 @@ TEST_P(AttachTest, RepliesWithItsApiWindowAndStatus)
     if (!c.insideBroadcast) {
         EXPECT_TRUE(fake.Attaches().empty()) << "attach arrived inside the broadcast";
     }
-    ASSERT_TRUE(fake.PumpUntil([&] { return !fake.Attaches().empty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !fake.Attaches().empty(); }, 5000));
     ASSERT_EQ(fake.Attaches().size(), 1u);
     const AttachSeen& seen = fake.Attaches()[0];
     EXPECT_EQ(seen.status, c.status);
@@ -70,10 +70,10 @@ TEST_F(SkypeSimTest, PendingAuthorisationThenAllowedAttachesLater)
 {
     ASSERT_NO_FATAL_FAILURE(StartSim("--no-greeting --attach-status 1 --hidden"));
     ASSERT_TRUE(fake.Broadcast(false));
-    ASSERT_TRUE(fake.PumpUntil([&] { return fake.Attaches().size() == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return fake.Attaches().size() == 1; }, 5000));
     // The user allows the program in Skype: a second attach message, unprompted.
     ASSERT_TRUE(control.SendAttach(0));
-    ASSERT_TRUE(fake.PumpUntil([&] { return fake.Attaches().size() == 2; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return fake.Attaches().size() == 2; }, 5000));
     EXPECT_EQ(fake.Attaches()[1].status, 0u);
     EXPECT_EQ(fake.Command("PING"), std::vector<std::string>{"PONG"});
 }
@@ -82,7 +82,7 @@ TEST_F(SkypeSimTest, GreetsAnAttachedClientWithItsState)
 {
     ASSERT_NO_FATAL_FAILURE(StartSim("--no-duration --hidden"));
     ASSERT_TRUE(fake.Broadcast(false));
-    ASSERT_TRUE(fake.PumpUntil([&] { return fake.Received().size() == 3; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return fake.Received().size() == 3; }, 5000));
     EXPECT_SEQUENCE((Sequence{"greeting", {"CONNSTATUS ONLINE", "CURRENTUSERHANDLE simulator",
                                            "USERSTATUS ONLINE"}}),
                     fake.Received());
@@ -93,13 +93,13 @@ TEST_F(SkypeSimTest, ANewBroadcastMovesTheAttachmentToTheNewClient)
     ASSERT_NO_FATAL_FAILURE(StartAttached());
     FakeSkypeClient second;
     ASSERT_TRUE(second.Broadcast(false));
-    ASSERT_TRUE(second.PumpUntil([&] { return second.ApiWindow() != nullptr; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return second.ApiWindow() != nullptr; }, 5000));
     EXPECT_EQ(control.AttachedClient(), second.Window());
 
     // Notifications go to the attached client only.
     ASSERT_TRUE(control.Notify("USERSTATUS AWAY"));
     EXPECT_TRUE(second.WaitForText("USERSTATUS AWAY"));
-    fake.PumpUntil([] { return false; }, 200);
+    PumpFor(200);
     EXPECT_TRUE(fake.Received().empty());
     EXPECT_TRUE(fake.Command("PING").empty());
 }

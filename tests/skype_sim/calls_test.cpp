@@ -22,7 +22,7 @@ TEST_F(SkypeSimTest, IncomingCallAnsweredAndEndedByTheFarEnd)
     std::vector<std::string> answer = fake.Command("SET CALL 1001 STATUS INPROGRESS");
     ASSERT_FALSE(answer.empty());
     EXPECT_EQ(answer.front(), "CALL 1001 STATUS INPROGRESS");
-    ASSERT_TRUE(fake.PumpUntil([&] { return fake.Received().size() == 4; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return fake.Received().size() == 4; }, 5000));
     fake.Command("SET CALL 1001 DTMF 7");
     ASSERT_TRUE(control.FarEndHangsUp(1001));
     ASSERT_TRUE(fake.WaitForText("CALL 1001 STATUS FINISHED"));
@@ -105,7 +105,7 @@ TEST_F(SkypeSimTest, OutgoingCallDialledOnThePad)
               std::vector<std::string>{"ERROR 42 Invalid DTMF code"});
     // Answered with the echo, then the status notification: two texts alike.
     fake.Command("SET CALL 1001 STATUS FINISHED");
-    ASSERT_TRUE(fake.PumpUntil([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         return Filter(fake.Received(), "CALL 1001 STATUS FINISHED").size() == 2;
     }, 5000));
     EXPECT_SEQUENCE((Sequence{"outgoing call, client side",
@@ -167,7 +167,7 @@ TEST_F(SkypeSimTest, DurationOncePerSecondWhileInProgress)
     ASSERT_TRUE(fake.WaitForText(Format("CALL %d DURATION 2", id), 5000));
     ASSERT_TRUE(control.FarEndHangsUp(id));
     ASSERT_TRUE(fake.WaitForText(Format("CALL %d STATUS FINISHED", id)));
-    fake.PumpUntil([] { return false; }, 1300);
+    PumpFor(1300);
     EXPECT_SEQUENCE((Sequence{"durations", {Format("CALL %d DURATION 1", id),
                                             Format("CALL %d DURATION 2", id)}}),
                     Filter(fake.Received(), "CALL 1001 DURATION"));

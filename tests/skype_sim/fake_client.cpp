@@ -112,25 +112,6 @@ std::vector<std::string> FakeSkypeClient::CommandTo(HWND target, const std::stri
     return std::vector<std::string>(received_.begin() + long(before), received_.end());
 }
 
-bool FakeSkypeClient::PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (condition())
-            return true;
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed < 20 ? timeoutMs - elapsed : 20,
-                                  QS_ALLINPUT);
-    }
-}
-
 bool FakeSkypeClient::HasReceived(const std::string& text) const
 {
     for (const std::string& seen : received_)
@@ -142,23 +123,4 @@ bool FakeSkypeClient::HasReceived(const std::string& text) const
 bool FakeSkypeClient::WaitForText(const std::string& text, DWORD timeoutMs)
 {
     return PumpUntil([&] { return HasReceived(text); }, timeoutMs);
-}
-
-DWORD WaitForExitPumping(HANDLE process, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return STILL_ACTIVE;
-        DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            DWORD code = STILL_ACTIVE;
-            GetExitCodeProcess(process, &code);
-            return code;
-        }
-    }
 }

@@ -4,9 +4,10 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "wait.h"
 
 struct AttachSeen {
     unsigned status;
@@ -36,8 +37,6 @@ public:
     std::vector<std::string> CommandTo(HWND target, const std::string& text,
                                        LRESULT* result = nullptr);
 
-    // Handles messages until `condition` holds or `timeoutMs` has passed.
-    bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
     // Pumps until `text` has been received (counting from the start or the last clear).
     bool WaitForText(const std::string& text, DWORD timeoutMs = 5000);
     bool HasReceived(const std::string& text) const;
@@ -60,7 +59,3 @@ private:
     std::vector<AttachSeen> attaches_;
     std::vector<std::string> framingErrors_;
 };
-
-// Waits for a process to end while handling this thread's messages (the simulator may be
-// sending to our windows while it shuts down). Returns the exit code or STILL_ACTIVE.
-DWORD WaitForExitPumping(HANDLE process, DWORD timeoutMs);

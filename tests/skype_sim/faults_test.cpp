@@ -22,7 +22,7 @@ TEST_F(SkypeSimTest, HangStopsEveryWindowForAWhileThenRecovers)
                                   &result),
               0);
     // It ends by itself.
-    ASSERT_TRUE(fake.PumpUntil([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         return !fake.Command("PING").empty();
     }, 5000));
     EXPECT_GE(GetTickCount() - start, 1300u);
@@ -73,7 +73,7 @@ TEST_F(SkypeSimTest, ControlChannelAnswersWhileTheClientIsHung)
     std::thread program([&] {
         FakeSkypeClient hungClient;
         hungClient.Broadcast(false);
-        hungClient.PumpUntil([&] { return hungClient.ApiWindow() != nullptr; }, 5000);
+        PumpUntil([&] { return hungClient.ApiWindow() != nullptr; }, 5000);
         SetEvent(attached);
         WaitForSingleObject(resume, 10000);  // hung: takes no messages
         delivered = hungClient.WaitForText("USERSTATUS AWAY", 5000);

@@ -127,7 +127,7 @@ TEST_F(SkypeSimTest, CtrlTabMovesTheTabsWhenSkypeHasTheFocus)
     }
     // A plain Tab does not switch pages.
     TapKey(VK_TAB);
-    fake.PumpUntil([] { return false; }, 200);
+    PumpFor(200);
     EXPECT_EQ(control.SelectedTab(), 0);
 }
 

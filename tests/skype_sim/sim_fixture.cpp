@@ -19,14 +19,14 @@ void SkypeSimTest::StartAttached(const std::string& args)
 {
     ASSERT_NO_FATAL_FAILURE(StartSim(args));
     ASSERT_TRUE(fake.Broadcast(false));
-    ASSERT_TRUE(fake.PumpUntil([&] { return fake.ApiWindow() != nullptr; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return fake.ApiWindow() != nullptr; }, 5000));
     ASSERT_TRUE(control.ClearLog());
     fake.ClearReceived();
 }
 
 bool SkypeSimTest::WaitForLogEntry(const std::string& entry, DWORD timeoutMs)
 {
-    return fake.PumpUntil([&] {
+    return PumpUntil([&] {
         std::vector<std::string> log = SimLog();
         return std::find(log.begin(), log.end(), entry) != log.end();
     }, timeoutMs);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "wait.h"
+
 // Folder holding the test program itself, where the build puts every exe and DLL.
 std::string BinDir();
 
@@ -35,20 +37,6 @@ DWORD WaitForExit(ChildProcess& child, DWORD timeoutMs);
 // Posts WM_CLOSE to `window` (when given), waits up to `timeoutMs`, then kills the process.
 // Returns the exit code; a killed process reports 0xDEAD.
 DWORD EndProcess(ChildProcess& child, HWND window, DWORD timeoutMs);
-
-// Polls `condition` every 10 ms until it holds or `timeoutMs` has passed.
-template <class Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(10);
-    }
-}
 
 // dir + "\\" + name.
 std::string JoinPath(const std::string& dir, const std::string& name);

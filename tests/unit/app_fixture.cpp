@@ -114,14 +114,3 @@ void AppFixture::ReplyTo(const std::string& command, const std::string& reply)
 {
     g_replies[command] = reply;
 }
-
-void AppFixture::PumpFor(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(10);
-    }
-}

@@ -12,6 +12,7 @@
 
 #include "event_log.h"
 #include "sequence.h"
+#include "wait.h"
 
 // Log entries: "lcd mode=<m> on=<o> param=<p> text=<null|"..."> textOn=<t>", "ring <n>",
 // "light <n>", "open", "bind", "close"; "skype <command>" for each command the fake Skype
@@ -38,9 +39,6 @@ protected:
     LRESULT Notify(const char* text);   // a notification from the fake Skype
     std::vector<std::string> Log() const { return SharedLog().Snapshot(); }
     void ClearLog() { SharedLog().Clear(); }
-
-    // Runs this thread's messages (timers included) for that long.
-    void PumpFor(DWORD milliseconds);
 
     // The fake Skype answers `command` with `reply` inside the command's send.
     void ReplyTo(const std::string& command, const std::string& reply);

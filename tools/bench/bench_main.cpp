@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "driver_host.h"
-#include "fake_skype.h"
 #include "handset_sim_client.h"
+#include "skype_stand_in.h"
 #include "stats.h"
 
 namespace {
@@ -68,16 +68,19 @@ bool FindKeyTimes(HWND sim, int code, long long after, long long* delivered, lon
     return false;
 }
 
-long long Now()
+// Waits until a command equal to `text` arrives at or after `from`; its position, or -1 after
+// `timeoutMs`. Polled every millisecond, without pumping: this thread owns no window.
+long WaitFor(SkypeStandIn& skype, const std::string& text, size_t from, DWORD timeoutMs)
 {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
+    long at = -1;
+    PollUntil([&] { return (at = skype.Find(text, from)) >= 0; }, timeoutMs,
+              [](DWORD) { Sleep(1); });
+    return at;
 }
 
 // Digits during a call: each becomes FOCUS, BTN_PRESSED, (10 ms), BTN_RELEASED, SET CALL DTMF,
 // then the LCD shows the number so far.
-bool MeasureDigits(DriverHost& driver, FakeSkype& skype, int count)
+bool MeasureDigits(DriverHost& driver, SkypeStandIn& skype, int count)
 {
     skype.Notify("CALL 7 STATUS ROUTING");
     skype.Notify("CALL 7 STATUS INPROGRESS");
@@ -86,8 +89,8 @@ bool MeasureDigits(DriverHost& driver, FakeSkype& skype, int count)
     int warmUp = 10;
     for (int n = 0; n < count + warmUp; ++n) {
         int digit = n % 10;
-        size_t mark = skype.Count();
-        long long before = Now();
+        size_t mark = skype.CommandCount();
+        long long before = Qpc();
         if (!HandsetSimKey(driver.sim, digit)) {
             fprintf(stderr, "bench: the simulator refused key %d\n", digit);
             return false;
@@ -95,12 +98,12 @@ bool MeasureDigits(DriverHost& driver, FakeSkype& skype, int count)
         std::string dtmf = "SET CALL " + std::to_string(kCallInProgress) + " DTMF " +
                            std::to_string(digit);
         long long delivered = 0, lcd = 0;
-        if (skype.WaitFor(dtmf, mark, 3000) < 0 ||
+        if (WaitFor(skype, dtmf, mark, 3000) < 0 ||
             !FindKeyTimes(driver.sim, digit, before, &delivered, &lcd)) {
             fprintf(stderr, "bench: digit %d was not handled\n", digit);
             return false;
         }
-        std::vector<ReceivedCommand> commands = skype.Since(mark);
+        std::vector<SkypeStandIn::Command> commands = skype.Commands(mark);
         if (commands.empty() || commands.front().text != "FOCUS") {
             fprintf(stderr, "bench: digit %d: first command \"%s\"\n", digit,
                     commands.empty() ? "" : commands.front().text.c_str());
@@ -131,16 +134,16 @@ bool MeasureDigits(DriverHost& driver, FakeSkype& skype, int count)
 }
 
 // YES outside a call: the navigation tone plays, then FOCUS goes to Skype.
-bool MeasureYes(DriverHost& driver, FakeSkype& skype, int count)
+bool MeasureYes(DriverHost& driver, SkypeStandIn& skype, int count)
 {
     std::vector<double> beyond;
     for (int n = 0; n < count + 1; ++n) {
-        size_t mark = skype.Count();
-        long long before = Now();
+        size_t mark = skype.CommandCount();
+        long long before = Qpc();
         if (!HandsetSimKey(driver.sim, kKeyYes))
             return false;
         long long delivered = 0, lcd = 0;
-        long at = skype.WaitFor("FOCUS", mark, 5000);
+        long at = WaitFor(skype, "FOCUS", mark, 5000);
         if (at < 0) {
             fprintf(stderr, "bench: YES sent no FOCUS\n");
             return false;
@@ -152,7 +155,7 @@ bool MeasureYes(DriverHost& driver, FakeSkype& skype, int count)
         if (!delivered)
             return false;
         if (n > 0) // the first opens the audio driver
-            beyond.push_back(Ms(skype.Since(at).front().qpc - delivered) - kNavigationToneMs);
+            beyond.push_back(Ms(skype.Commands(at).front().qpc - delivered) - kNavigationToneMs);
         Sleep(20);
     }
     double median = Median(beyond);
@@ -164,17 +167,19 @@ bool MeasureYes(DriverHost& driver, FakeSkype& skype, int count)
 }
 
 // Notifications the driver takes in, each a completed cross-process round trip.
-bool MeasureNotifications(FakeSkype& skype, DWORD durationMs)
+bool MeasureNotifications(SkypeStandIn& skype, DWORD durationMs)
 {
     unsigned done = 0;
-    long long start = Now();
+    long long start = Qpc();
     long long end = start + (long long)(durationMs * g_ticksPerMs);
     long long now = start;
     while (now < end) {
-        for (int n = 0; n < 100; ++n)
-            if (skype.Notify("CALL 9 STATUS ONHOLD"))
+        for (int n = 0; n < 100; ++n) {
+            LRESULT answer = 0;
+            if (skype.Notify("CALL 9 STATUS ONHOLD", &answer) && answer == 1)
                 ++done;
-        now = Now();
+        }
+        now = Qpc();
     }
     double perSecond = done / (Ms(now - start) / 1000);
     Figure("Skype notifications handled per second", Fixed(perSecond, 0, "/s"), ">= 8000/s",
@@ -197,23 +202,23 @@ double CpuSeconds(HANDLE process)
     return double(k.QuadPart + u.QuadPart) / 1e7;
 }
 
-bool MeasureIdleCpu(DriverHost& driver, FakeSkype& skype, int seconds)
+bool MeasureIdleCpu(DriverHost& driver, SkypeStandIn& skype, int seconds)
 {
     // Read by the driver's process itself (through the handset library loaded in it): Wine
     // reports another process's times as zero.
     HandsetSimProcess before, after;
-    size_t mark = skype.Count();
+    size_t mark = skype.CommandCount();
     double outsideBefore = CpuSeconds(driver.child.process);
     if (!HandsetSimProcessFigures(driver.sim, &before))
         return false;
-    long long start = Now();
+    long long start = Qpc();
     Sleep(DWORD(seconds) * 1000);
     if (!HandsetSimProcessFigures(driver.sim, &after))
         return false;
-    double wall = Ms(Now() - start) / 1000;
+    double wall = Ms(Qpc() - start) / 1000;
     double outsideAfter = CpuSeconds(driver.child.process);
     size_t pings = 0;
-    for (const ReceivedCommand& command : skype.Since(mark))
+    for (const SkypeStandIn::Command& command : skype.Commands(mark))
         pings += command.text == "PING";
     double used = double(after.cpu100ns - before.cpu100ns) / 1e7;
     double percent = used / wall * 100;
@@ -226,11 +231,11 @@ bool MeasureIdleCpu(DriverHost& driver, FakeSkype& skype, int seconds)
 }
 
 // One incoming call as Skype reports it, with one digit pressed while it is in progress.
-bool IncomingCall(DriverHost& driver, FakeSkype& skype, int id)
+bool IncomingCall(DriverHost& driver, SkypeStandIn& skype, int id)
 {
     std::string call = "CALL " + std::to_string(id);
     unsigned replies = skype.RepliesSent();
-    size_t mark = skype.Count();
+    size_t mark = skype.CommandCount();
     skype.Notify(call + " STATUS RINGING");
     // The driver asks for the caller's name; the answer comes before the call goes on.
     if (!WaitUntil([&] { return skype.RepliesSent() > replies; }, 3000))
@@ -238,14 +243,14 @@ bool IncomingCall(DriverHost& driver, FakeSkype& skype, int id)
     skype.Notify(call + " STATUS INPROGRESS");
     int digit = id % 10;
     if (!HandsetSimKey(driver.sim, digit) ||
-        skype.WaitFor("SET " + call + " DTMF " + std::to_string(digit),
+        WaitFor(skype, "SET " + call + " DTMF " + std::to_string(digit),
                       mark, 3000) < 0)
         return false;
     skype.Notify(call + " STATUS FINISHED");
     return true;
 }
 
-bool MeasureMemory(DriverHost& driver, FakeSkype& skype, int calls)
+bool MeasureMemory(DriverHost& driver, SkypeStandIn& skype, int calls)
 {
     int id = 100;
     for (int n = 0; n < 50; ++n)
@@ -281,7 +286,7 @@ bool MeasureMemory(DriverHost& driver, FakeSkype& skype, int calls)
 void MeasureBaselines(DriverHost& driver)
 {
     unsigned done = 0;
-    long long start = Now();
+    long long start = Qpc();
     long long end = start + (long long)(2000 * g_ticksPerMs);
     long long now = start;
     while (now < end) {
@@ -290,16 +295,16 @@ void MeasureBaselines(DriverHost& driver)
             done += SendMessageTimeoutA(driver.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000,
                                         &result) != 0;
         }
-        now = Now();
+        now = Qpc();
     }
     double perSecond = done / (Ms(now - start) / 1000);
     printf("  baseline: empty cross-process SendMessageTimeout (WM_NULL to the driver): "
            "%.0f/s, %.3f ms each\n", perSecond, 1000 / perSecond);
     std::vector<double> sleeps;
     for (int n = 0; n < 50; ++n) {
-        long long before = Now();
+        long long before = Qpc();
         Sleep(10);
-        sleeps.push_back(Ms(Now() - before));
+        sleeps.push_back(Ms(Qpc() - before));
     }
     printf("  baseline: Sleep(10) takes %.3f ms (median of 50), 95th pct %.3f ms\n",
            Median(sleeps), Percentile(sleeps, 95));
@@ -307,7 +312,7 @@ void MeasureBaselines(DriverHost& driver)
 
 // WM_CLOSE to the end of the process, with the simulator's "Handset" window shown as in the
 // demo: the library's Close then also takes that window down. Fresh drivers, a few times.
-bool MeasureExit(FakeSkype& skype, int runs)
+bool MeasureExit(SkypeStandIn& skype, int runs)
 {
     std::vector<double> exits;
     for (int run = 0; run < runs; ++run) {
@@ -315,13 +320,13 @@ bool MeasureExit(FakeSkype& skype, int runs)
         if (!driver.Start(skype, true))
             return false;
         Sleep(200); // the window painted and idle
-        long long before = Now();
+        long long before = Qpc();
         PostMessageA(driver.window, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(driver.child.process, 10000) != WAIT_OBJECT_0) {
             fprintf(stderr, "bench: the driver did not end within 10 s of WM_CLOSE\n");
             return false;
         }
-        exits.push_back(Ms(Now() - before));
+        exits.push_back(Ms(Qpc() - before));
     }
     double median = Median(exits);
     Figure("exit: WM_CLOSE to the end of the process (handset window shown), median",
@@ -346,7 +351,7 @@ int main(int argc, char** argv)
     QueryPerformanceFrequency(&frequency);
     g_ticksPerMs = double(frequency.QuadPart) / 1000;
 
-    FakeSkype skype;
+    SkypeStandIn skype("Bench Skype API", 3000, false);
     if (!skype.Start()) {
         fprintf(stderr, "bench: could not create the Skype window\n");
         return 1;

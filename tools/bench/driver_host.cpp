@@ -26,7 +26,7 @@ DriverHost::~DriverHost()
     Close();
 }
 
-bool DriverHost::Start(FakeSkype& skype, bool handsetWindow)
+bool DriverHost::Start(SkypeStandIn& skype, bool handsetWindow)
 {
     RemoveSkypePath();
     std::string dir = MakeScratchDir("bench");

@@ -3,15 +3,15 @@
 #pragma once
 #include <windows.h>
 
-#include "fake_skype.h"
 #include "process.h"
+#include "skype_stand_in.h"
 
 class DriverHost {
 public:
     ~DriverHost();
     // Starts the driver and waits until it has attached to `skype` and finished start-up.
     // `handsetWindow`: the simulator shows its "Handset" window, as in the demo.
-    bool Start(FakeSkype& skype, bool handsetWindow = false);
+    bool Start(SkypeStandIn& skype, bool handsetWindow = false);
     void Close();
 
     ChildProcess child;

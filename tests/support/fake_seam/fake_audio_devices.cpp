@@ -10,11 +10,22 @@ bool g_faked = false;
 std::vector<std::string> g_outputs;
 std::vector<std::string> g_inputs;
 
-MMRESULT Copy(const std::vector<std::string>& names, UINT device, char* name)
+// waveOut and waveIn alike: the count and the caps from the test's list when it set one.
+UINT Count(const std::vector<std::string>& names, UINT(WINAPI* real)())
 {
+    return g_faked ? UINT(names.size()) : real();
+}
+
+template <class Caps>
+MMRESULT DevCaps(const std::vector<std::string>& names, UINT device, Caps* caps,
+                 MMRESULT(WINAPI* real)(UINT_PTR, Caps*, UINT))
+{
+    if (!g_faked)
+        return real(device, caps, sizeof *caps);
+    memset(caps, 0, sizeof *caps);
     if (device >= names.size())
         return MMSYSERR_BADDEVICEID;
-    lstrcpynA(name, names[device].c_str(), MAXPNAMELEN);
+    lstrcpynA(caps->szPname, names[device].c_str(), MAXPNAMELEN);
     return MMSYSERR_NOERROR;
 }
 } // namespace
@@ -34,26 +45,20 @@ void FakeAudioDevicesReal()
 
 UINT SeamWaveOutGetNumDevs()
 {
-    return g_faked ? UINT(g_outputs.size()) : waveOutGetNumDevs();
+    return Count(g_outputs, waveOutGetNumDevs);
 }
 
 MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
 {
-    if (!g_faked)
-        return waveOutGetDevCapsA(device, caps, sizeof *caps);
-    memset(caps, 0, sizeof *caps);
-    return Copy(g_outputs, device, caps->szPname);
+    return DevCaps(g_outputs, device, caps, waveOutGetDevCapsA);
 }
 
 UINT SeamWaveInGetNumDevs()
 {
-    return g_faked ? UINT(g_inputs.size()) : waveInGetNumDevs();
+    return Count(g_inputs, waveInGetNumDevs);
 }
 
 MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
 {
-    if (!g_faked)
-        return waveInGetDevCapsA(device, caps, sizeof *caps);
-    memset(caps, 0, sizeof *caps);
-    return Copy(g_inputs, device, caps->szPname);
+    return DevCaps(g_inputs, device, caps, waveInGetDevCapsA);
 }
