@@ -3,15 +3,22 @@
 # builds the given build trees (default: build, the shipped 32-bit program). Works on a
 # fresh Debian 12 as root or via sudo.
 #
-#   scripts/setup.sh [build] [build-x64]
+#   scripts/setup.sh [--no-qemu] [build] [build-x64]
 #
 # Where the kernel runs no 32-bit x86 code, it also fetches qemu-i386 for scripts/i386.sh:
 # qemu-user from bookworm-backports, downloaded and unpacked into build/qemu (not installed,
-# so no post-install step registers anything for the rest of the machine).
+# so no post-install step registers anything for the rest of the machine). --no-qemu leaves
+# that out, for a caller that builds build/ without running anything of it (scripts/figures.sh
+# only reads the shipped program's size there); the build itself runs no Windows program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/arch.sh
 
+want_qemu=yes
+if [ "${1:-}" = --no-qemu ]; then
+    want_qemu=no
+    shift
+fi
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(build)
 for build in "${builds[@]}"; do
@@ -71,7 +78,8 @@ fetch_qemu() {
 }
 
 for build in "${builds[@]}"; do
-    if [ "$build" = build ] && ! native_i386 && ! check_qemu 2>/dev/null; then
+    if [ "$build" = build ] && [ "$want_qemu" = yes ] && ! native_i386 &&
+       ! check_qemu 2>/dev/null; then
         fetch_qemu
     fi
 done

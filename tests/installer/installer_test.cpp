@@ -1,6 +1,7 @@
 // The Windows Installer package under Wine's msiexec with /qn: a per-user install (program,
 // Start menu shortcut, Run value, Add/Remove Programs entry), start at logon turned off,
-// upgrades from older packages, a refused downgrade and an uninstall that leaves nothing.
+// upgrades from older packages, into the install folder the older one was given, a refused
+// downgrade and an uninstall that leaves nothing.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -160,6 +161,59 @@ TEST_F(PackageTest, UpgradeFromAnOlderVersionLeavesOneProductAndTheNewFile)
         ExpectInstalled(ReadInstallState(), older, kOlderVersion, c.olderProperties[0] == 0);
         ASSERT_EQ(Install(PackagePath(), c.newerProperties), 0u) << "log: " << lastLog;
         ExpectInstalled(ReadInstallState(), newer, kVersion, c.runValue);
+    }
+}
+
+// A folder given with INSTALLDIR is remembered: an upgrade that gives none installs there again
+// instead of in the default folder, one that gives another moves the program there, and no
+// copy is left behind in the folder given up. The uninstall removes the remembered folder's
+// program, the folder and the value.
+TEST_F(PackageTest, UpgradeInstallsIntoTheFolderTheInstalledVersionWasGiven)
+{
+    const std::string older = ReadFileBytes(OlderProgramPath());
+    const std::string newer = ReadFileBytes(ProgramPath());
+    // Long names with blanks, as Windows Installer writes them back (shortcut, Run value).
+    char scratch[MAX_PATH] = "";
+    ASSERT_NE(GetLongPathNameA(MakeScratchDir("installdir").c_str(), scratch, MAX_PATH), 0u);
+    const std::string custom = JoinPath(scratch, "My Phone Driver");
+    const std::string other = JoinPath(scratch, "Other Folder");
+    const std::string defaultFolder = InstallFolder();
+
+    struct Case {
+        std::string olderFolder; // INSTALLDIR given to the older package ("": none)
+        std::string newerFolder; // and to the newer one
+        const char* newerUi;     // the newer one's user interface
+        std::string expected;    // where the newer one's program must be
+    };
+    const Case cases[] = {
+        {custom, "", "/qn", custom},
+        // With a user interface the folders are resolved before the install proper starts.
+        {custom, "", "/qr", custom},
+        {custom, other, "/qn", other}, // the command line wins over the remembered folder
+        {"", custom, "/qn", custom},
+    };
+    auto property = [](const std::string& folder) {
+        return folder.empty() ? std::string() : "INSTALLDIR=\"" + folder + "\"";
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("older: \"" + property(c.olderFolder) + "\", newer: \"" +
+                     property(c.newerFolder) + "\" " + c.newerUi);
+        UninstallAll();
+        ASSERT_EQ(Install(OlderPackagePath(), property(c.olderFolder)), 0u) << "log: " << lastLog;
+        ExpectInstalled(ReadInstallState(c.olderFolder.empty() ? defaultFolder : c.olderFolder),
+                        older, kOlderVersion, true);
+        ASSERT_EQ(Install(PackagePath(), property(c.newerFolder), c.newerUi), 0u)
+            << "log: " << lastLog;
+        InstallState state = ReadInstallState(c.expected);
+        ExpectInstalled(state, newer, kVersion, true);
+        for (const std::string& folder : {defaultFolder, custom, other}) {
+            if (folder != c.expected) {
+                EXPECT_FALSE(FileExists(folder)) << "a folder given up is left: " << folder;
+            }
+        }
+        ASSERT_EQ(state.products.size(), 1u) << Describe(state);
+        EXPECT_EQ(Uninstall(state.products[0]), 0u) << "log: " << lastLog;
+        ExpectNothingInstalled(ReadInstallState(c.expected));
     }
 }
 

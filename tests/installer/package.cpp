@@ -18,6 +18,9 @@ const char kVersion[] = USBPHONE_VERSION;
 const char kOlderVersion[] = USBPHONE_OLDER_VERSION;
 const char kRebuildVersion[] = USBPHONE_REBUILD_VERSION;
 
+const char kProductKey[] = "Software\\Tavrix\\USB Phone Driver";
+const char kInstallDirValue[] = "InstallDir";
+
 namespace {
 // The package's UpgradeCode: the identity of the product across versions.
 const char kUpgradeCode[] = "{0B1B3937-9EE2-473F-AE33-565ED4F6E88E}";
@@ -157,9 +160,9 @@ ChildProcess StartMsiexec(const std::string& args, const std::string& logPath)
     return child;
 }
 
-DWORD Msiexec(const std::string& args, const std::string& logPath)
+DWORD Msiexec(const std::string& args, const std::string& logPath, const char* ui)
 {
-    ChildProcess child = StartMsiexec(args + " /qn", logPath);
+    ChildProcess child = StartMsiexec(args + " " + ui, logPath);
     if (!child)
         return GetLastError();
     return WaitForExit(child, 120000);
@@ -196,11 +199,12 @@ std::string InstallFolder()
 std::string InstalledProgram() { return InstallFolder() + "\\usbphone.exe"; }
 std::string ShortcutPath() { return KnownFolder(CSIDL_PROGRAMS) + "\\USB Phone Driver.lnk"; }
 
-InstallState ReadInstallState()
+InstallState ReadInstallState(const std::string& folder)
 {
     InstallState state;
-    state.folder = FileExists(InstallFolder());
-    state.program = ReadFileBytes(InstalledProgram());
+    state.installFolder = folder;
+    state.folder = FileExists(folder);
+    state.program = ReadFileBytes(folder + "\\usbphone.exe");
     state.shortcut = FileExists(ShortcutPath());
     if (state.shortcut)
         ReadShortcut(ShortcutPath(), &state);
@@ -212,13 +216,16 @@ InstallState ReadInstallState()
     for (const auto& view : MachineViews())
         CollectArpEntries(HKEY_LOCAL_MACHINE, view.first, view.second, &state.arpEntries);
     state.makerKey = KeyExists(HKEY_CURRENT_USER, "Software\\Tavrix");
+    state.installDirValue =
+        ReadString(HKEY_CURRENT_USER, kProductKey, kInstallDirValue, &state.installDir);
     return state;
 }
 
 std::string Describe(const InstallState& state)
 {
     std::ostringstream out;
-    out << "install folder " << (state.folder ? "present" : "absent") << ", usbphone.exe "
+    out << "install folder " << state.installFolder << " "
+        << (state.folder ? "present" : "absent") << ", usbphone.exe "
         << (state.program.empty() ? "absent" : std::to_string(state.program.size()) + " bytes")
         << ", shortcut " << (state.shortcut ? "-> " + state.shortcutTarget : "absent")
         << ", Run value " << (state.runValue ? state.runCommand : "absent") << ", products";
@@ -227,19 +234,21 @@ std::string Describe(const InstallState& state)
     out << ", Add/Remove Programs entries";
     for (const ArpEntry& entry : state.arpEntries)
         out << " [" << entry.hive << " " << entry.key << " " << entry.displayVersion << "]";
-    out << ", HKCU\\Software\\Tavrix " << (state.makerKey ? "present" : "absent");
+    out << ", HKCU\\Software\\Tavrix " << (state.makerKey ? "present" : "absent")
+        << ", remembered folder " << (state.installDirValue ? state.installDir : "absent");
     return out.str();
 }
 
 void ExpectNothingInstalled(const InstallState& state)
 {
     SCOPED_TRACE(Describe(state));
-    EXPECT_FALSE(state.folder) << "the install folder is left: " << InstallFolder();
+    EXPECT_FALSE(state.folder) << "the install folder is left: " << state.installFolder;
     EXPECT_TRUE(state.program.empty());
     EXPECT_FALSE(state.shortcut) << "the Start menu shortcut is left";
     EXPECT_FALSE(state.runValue) << "the Run value is left";
     EXPECT_TRUE(state.products.empty()) << "the product is still registered";
     EXPECT_TRUE(state.arpEntries.empty()) << "an Add/Remove Programs entry is left";
+    EXPECT_FALSE(state.installDirValue) << "the remembered install folder is left";
     EXPECT_FALSE(state.makerKey) << "HKCU\\Software\\Tavrix is left";
 }
 
@@ -304,10 +313,11 @@ void PackageTest::TearDown()
     UninstallAll();
 }
 
-DWORD PackageTest::Install(const std::string& package, const std::string& properties)
+DWORD PackageTest::Install(const std::string& package, const std::string& properties,
+                           const char* ui)
 {
     lastLog = logDir + "\\run" + std::to_string(++runs) + ".log";
-    return Msiexec("/i \"" + package + "\" " + properties, lastLog);
+    return Msiexec("/i \"" + package + "\" " + properties, lastLog, ui);
 }
 
 DWORD PackageTest::Uninstall(const std::string& productCode)
@@ -320,18 +330,22 @@ void PackageTest::ExpectInstalled(const InstallState& state, const std::string& 
                                   const char* version, bool runValue)
 {
     SCOPED_TRACE(Describe(state));
+    const std::string installed = state.installFolder + "\\usbphone.exe";
     EXPECT_TRUE(state.program == program)
-        << "usbphone.exe in " << InstallFolder() << " is not the one of the package ("
+        << "usbphone.exe in " << state.installFolder << " is not the one of the package ("
         << state.program.size() << " bytes, expected " << program.size() << ")";
     EXPECT_TRUE(state.shortcut) << "no Start menu shortcut " << ShortcutPath();
-    EXPECT_EQ(lstrcmpiA(state.shortcutTarget.c_str(), InstalledProgram().c_str()), 0)
+    EXPECT_EQ(lstrcmpiA(state.shortcutTarget.c_str(), installed.c_str()), 0)
         << "shortcut target " << state.shortcutTarget;
-    EXPECT_EQ(lstrcmpiA(state.shortcutFolder.c_str(), (InstallFolder() + "\\").c_str()), 0)
+    EXPECT_EQ(lstrcmpiA(state.shortcutFolder.c_str(), (state.installFolder + "\\").c_str()), 0)
         << "shortcut working folder " << state.shortcutFolder;
     EXPECT_EQ(state.runValue, runValue);
     if (runValue) {
-        EXPECT_EQ(state.runCommand, "\"" + InstalledProgram() + "\"");
+        EXPECT_EQ(state.runCommand, "\"" + installed + "\"");
     }
+    EXPECT_TRUE(state.installDirValue) << "the install folder is not remembered";
+    EXPECT_EQ(lstrcmpiA(state.installDir.c_str(), (state.installFolder + "\\").c_str()), 0)
+        << "remembered install folder " << state.installDir;
     ASSERT_EQ(state.products.size(), 1u) << "installed products of the family";
     EXPECT_EQ(ProductInfo(state.products[0], INSTALLPROPERTY_VERSIONSTRING), version);
     ASSERT_EQ(state.arpEntries.size(), 1u) << "Add/Remove Programs entries";

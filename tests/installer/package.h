@@ -25,8 +25,10 @@ extern const char kRebuildVersion[];
 
 // Starts "msiexec <args> /l*v <log>".
 ChildProcess StartMsiexec(const std::string& args, const std::string& logPath);
-// Runs "msiexec <args> /qn /l*v <log>" and returns its exit code (STILL_ACTIVE on timeout).
-DWORD Msiexec(const std::string& args, const std::string& logPath);
+// Runs "msiexec <args> <ui> /l*v <log>" and returns its exit code (STILL_ACTIVE on timeout).
+// `ui` is the user interface level: none by default; "/qr" runs the package's own user
+// interface sequence, which needs no answer from a user since the package has no dialogs.
+DWORD Msiexec(const std::string& args, const std::string& logPath, const char* ui = "/qn");
 // Removes every installed product of this package's family (uninstall with /qn).
 void UninstallAll();
 
@@ -38,6 +40,9 @@ bool FileExists(const std::string& path);
 std::string InstallFolder();     // %LOCALAPPDATA%\Programs\USB Phone Driver
 std::string InstalledProgram();  // ...\usbphone.exe
 std::string ShortcutPath();      // the user's Start menu programs\USB Phone Driver.lnk
+// Where the package remembers the folder it installed into (HKCU, under the maker's key).
+extern const char kProductKey[];      // Software\Tavrix\USB Phone Driver
+extern const char kInstallDirValue[]; // InstallDir
 
 struct ArpEntry {
     std::string hive; // where the entry was found
@@ -46,8 +51,9 @@ struct ArpEntry {
 };
 
 struct InstallState {
-    bool folder = false;             // the install folder exists
-    std::string program;             // contents of the installed usbphone.exe ("" when absent)
+    std::string installFolder;       // the folder looked at (the default one unless given)
+    bool folder = false;             // that folder exists
+    std::string program;             // contents of usbphone.exe in it ("" when absent)
     bool shortcut = false;
     std::string shortcutTarget, shortcutFolder, shortcutDescription;
     bool runValue = false;           // HKCU ...\Run "USB Phone Driver"
@@ -55,8 +61,11 @@ struct InstallState {
     std::vector<std::string> products; // installed product codes of this package's family
     std::vector<ArpEntry> arpEntries;  // Add/Remove Programs entries named "USB Phone Driver"
     bool makerKey = false;             // HKCU\Software\Tavrix
+    bool installDirValue = false;      // the remembered install folder, and its text
+    std::string installDir;
 };
-InstallState ReadInstallState();
+// The state with the program looked for in `folder`.
+InstallState ReadInstallState(const std::string& folder = InstallFolder());
 
 // A short description of the state, printed when a check fails.
 std::string Describe(const InstallState& state);
@@ -84,11 +93,13 @@ class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // msiexec /i <package> <properties>; the log of the last run is `lastLog`.
-    DWORD Install(const std::string& package, const std::string& properties = "");
+    // msiexec /i <package> <properties> <ui>; the log of the last run is `lastLog`.
+    DWORD Install(const std::string& package, const std::string& properties = "",
+                  const char* ui = "/qn");
     DWORD Uninstall(const std::string& productCode);
     // Checks an install of `version` carrying `program` (file contents), with or without the
-    // Run value; adds a failure per difference.
+    // Run value, in the state's folder, which the package remembers; adds a failure per
+    // difference.
     void ExpectInstalled(const InstallState& state, const std::string& program,
                          const char* version, bool runValue);
 
