@@ -125,9 +125,9 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    RegistryText skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
-    if (*skypePath.Text())
-        (void)SeamWinExec(skypePath.Text(), SW_SHOWNORMAL);
+    OwnedText skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
+    if (*skypePath.Get())
+        (void)SeamWinExec(skypePath.Get(), SW_SHOWNORMAL);
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
     // Posted: it runs from the message loop, once the handset is open (see OnFirstDiscovery).
@@ -135,14 +135,14 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     return 1;
 }
 
-RegistryText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
+OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
 {
     char keyName[MAX_PATH];
     snprintf(keyName, sizeof keyName, "SOFTWARE\\Skype\\%s", subKey);
     char* value = static_cast<char*>(calloc(1, 1));
     HKEY key;
     if (!value || RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return RegistryText(value);
+        return OwnedText(value);
     // Size first, so that a path of any length is read in full; the NUL is ours, whatever
     // the stored data holds. A value that changed between the two reads counts as missing.
     DWORD size = 0;
@@ -160,7 +160,7 @@ RegistryText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
         }
     }
     RegCloseKey(key);
-    return RegistryText(value);
+    return OwnedText(value);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -80,7 +80,7 @@ void OnFirstDiscovery()
 
 LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
 {
-    SkypeText text;
+    OwnedText text;
     if (!ReadSkypeText(wParam, lParam, &text))
         return 0;
     if (StartsWithIgnoringAsciiCase(text.Get(), "PONG"))

@@ -67,12 +67,7 @@ KeepAliveOutcome KeepAliveTick()
     return kKeepAliveLinkDropped;
 }
 
-SkypeText::~SkypeText()
-{
-    free(text_);
-}
-
-bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out)
+bool ReadSkypeText(WPARAM wParam, LPARAM lParam, OwnedText* out)
 {
     // Only the attached Skype may speak to us; while detached nobody may.
     if (!g_app.skypeApiWindow || reinterpret_cast<HWND>(wParam) != g_app.skypeApiWindow)
@@ -93,8 +88,7 @@ bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out)
             memcpy(text, bytes, length);
         text[length] = '\0';
     }
-    free(out->text_);
-    out->text_ = text;
+    *out = OwnedText(text);
     return true;
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "app/owned_text.h"
+
 // Sends one command to Skype's API window (WM_COPYDATA, the NUL counted, dwData 0). Bounded:
 // a hung Skype costs at most a few seconds. Goes nowhere while Skype is not attached.
 void SendSkypeCommand(const char* text);
@@ -25,23 +27,10 @@ enum KeepAliveOutcome {
 // One keep-alive step (every 2 s).
 KeepAliveOutcome KeepAliveTick();
 
-// The text of a WM_COPYDATA from Skype: a NUL-terminated copy, owned.
-class SkypeText {
-public:
-    SkypeText() = default;
-    SkypeText(const SkypeText&) = delete;
-    SkypeText& operator=(const SkypeText&) = delete;
-    ~SkypeText();
-    const char* Get() const { return text_ ? text_ : ""; }
-
-private:
-    friend bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out);
-    char* text_ = nullptr;
-};
 // WM_COPYDATA: true when it comes from the attached Skype API window, with its text copied
 // (never read past cbData, also without a NUL; empty when malformed); false, and nothing
 // read, from anyone else.
-bool ReadSkypeText(WPARAM wParam, LPARAM lParam, SkypeText* out);
+bool ReadSkypeText(WPARAM wParam, LPARAM lParam, OwnedText* out);
 // Skype answered a PING.
 void TakePong();
 
