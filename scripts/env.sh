@@ -77,6 +77,26 @@ PA
     # The pipe sink writes into a FIFO; this reader keeps what was played.
     cat "$PULSE_DIR/usb.fifo" >> "$USB_CAPTURE" &
     ENV_PIDS+=($!)
+    # USBPHONE_IDLE_USB_SINK=1 leaves it idle between sounds, to measure what that does.
+    [ -n "${USBPHONE_IDLE_USB_SINK:-}" ] || keep_usb_sink_running
+}
+
+# A real sound device, once opened, keeps running between sounds. The pipe sink does not:
+# with no stream it idles, and the first stream after that is played late, by more than the
+# silence the player writes after a tone, so the tone's tail is lost when the player closes
+# the device. A stream of silence kept on it (added to every sound, it changes no sample)
+# makes it run as a device does. Started again whenever it ends: the reliability suite
+# unloads and loads the sink.
+keep_usb_sink_running() {
+    (
+        while :; do
+            XDG_RUNTIME_DIR="$PULSE_DIR/runtime" HOME="$PULSE_DIR" pacat --playback \
+                --device=usb_out --raw --format=s16le --rate=22050 --channels=1 \
+                --latency-msec=20 /dev/zero >/dev/null 2>&1 || true
+            sleep 0.2
+        done
+    ) &
+    ENV_PIDS+=($!)
 }
 
 start_wine_prefix() {

@@ -3,6 +3,7 @@
 
 #include "app/seam.h"
 #include "audio/device_choice.h"
+#include "audio/play_end.h"
 #include "audio/riff.h"
 
 namespace {
@@ -11,7 +12,8 @@ namespace {
 const char kEventName[] = "WaveOutThreadEvent";
 
 // How long past the tone's own length a synchronous play waits for the driver to report
-// the buffer done. A silent driver must not hold the key thread for ever.
+// the end of the play (the tail of silence included). A silent driver must not hold the
+// key thread for ever.
 const DWORD kDriverGraceMs = 1000;
 
 DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
@@ -25,7 +27,7 @@ DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
 
 WaveOutPlayer::WaveOutPlayer()
     : output(nullptr), header(), format(nullptr), playing(0), loop(0), deviceIndex(0),
-      event(nullptr)
+      event(nullptr), tail()
 {
 }
 
@@ -113,15 +115,24 @@ MMRESULT WaveOutPlayer::PlaySteps()
 
     header.dwFlags = 0;
     header.dwLoops = 0;
+    bool tailPrepared = false;
     result = SeamWaveOutPrepareHeader(output, &header, sizeof header);
     if (result == MMSYSERR_NOERROR && header.dwFlags == WHDR_PREPARED) {
         if (loop) {
             header.dwFlags = WHDR_PREPARED | WHDR_BEGINLOOP | WHDR_ENDLOOP;
             header.dwLoops = 0xFFFFFFFF;
+        } else {
+            // A looping play is cut by Stop anyway; a single tone is played to its end.
+            tailPrepared = MakeTailSilence(format, &tail) &&
+                           SeamWaveOutPrepareHeader(output, &tail, sizeof tail) ==
+                               MMSYSERR_NOERROR;
         }
         // Opening the device signalled the event; so may an earlier play or Stop.
         ResetEvent(event);
         result = SeamWaveOutWrite(output, &header, sizeof header);
+        // Without its tail the tone still plays; only its last milliseconds may be lost.
+        bool tailWritten = result == MMSYSERR_NOERROR && tailPrepared &&
+                           SeamWaveOutWrite(output, &tail, sizeof tail) == MMSYSERR_NOERROR;
         if (result == MMSYSERR_NOERROR)
             result = SeamWaveOutRestart(output);
         if (result == MMSYSERR_NOERROR) {
@@ -131,14 +142,17 @@ MMRESULT WaveOutPlayer::PlaySteps()
                 if (playing)
                     WaitForSingleObject(event, INFINITE);
             } else {
-                WaitForSingleObject(event, PlayLengthMs(format, header.dwBufferLength) +
-                                               kDriverGraceMs);
+                (void)WaitUntilDone(event, tailWritten ? &tail : &header,
+                                    PlayLengthMs(format, header.dwBufferLength) +
+                                        kDriverGraceMs);
             }
         }
     }
     // The device is closed on every path once it was opened, whatever went wrong after.
     (void)SeamWaveOutReset(output);
     (void)SeamWaveOutUnprepareHeader(output, &header, sizeof header);
+    if (tailPrepared)
+        (void)SeamWaveOutUnprepareHeader(output, &tail, sizeof tail);
     (void)SeamWaveOutClose(output);
     output = nullptr;
     return result;

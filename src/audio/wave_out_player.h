@@ -14,7 +14,9 @@ public:
     // Chooses the output device, then finds the format and the samples of WAVE resource
     // `resourceId` in the program's own module. True when both were found.
     bool Load(UINT resourceId);
-    // Synchronous: plays to the end (or until Stop) and returns 0. Looping: starts the
+    // Synchronous: plays the tone and a short silence after it, so that the tone is heard
+    // to its end before the device is closed, and returns 0 (at the latest the tone's
+    // length and a second after it began). Looping: starts the
     // worker thread and returns 0 at once; 1 while a looping play is still marked playing.
     int Play(bool loop);
     // Ends a play in progress and closes the worker thread.
@@ -33,4 +35,6 @@ private:
     int loop;
     UINT deviceIndex;
     HANDLE event;
+    // The silence written after a single tone (see play_end.h).
+    WAVEHDR tail;
 };

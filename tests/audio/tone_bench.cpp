@@ -1,6 +1,8 @@
 // Benchmark: how long PlayTone takes beyond the tone's own length (median of 50 tones), where
-// that time goes, and the floor: a bare open, prepare, write, wait for done, unprepare and
-// close of the same sound on the same device, measured in the same run. Run it in the test
+// that time goes, and the floor: a bare open, prepare, write, wait for the end of the sound,
+// unprepare and close of the same sound on the same device, measured in the same run. The
+// end of the sound is found as the player finds it: the same silence after the tone, and
+// the same wait for it to be done. Run it in the test
 // environment (scripts/env.sh start_env).
 // The seam bodies here call waveOut exactly as the real ones do, and note the time of each
 // step; the player itself is the product's.
@@ -12,6 +14,7 @@
 
 #include "app/seam.h"
 #include "audio/device_choice.h"
+#include "audio/play_end.h"
 #include "audio/riff.h"
 #include "audio/tones.h"
 
@@ -64,12 +67,16 @@ double BareToneBeyondLength(UINT resourceId, double toneMs)
     WAVEHDR header = {};
     header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
     header.dwBufferLength = bytes;
+    WAVEHDR tail;
+    MakeTailSilence(format, &tail);
     waveOutPrepareHeader(out, &header, sizeof header);
+    waveOutPrepareHeader(out, &tail, sizeof tail);
     ResetEvent(done);
     waveOutWrite(out, &header, sizeof header);
-    while (!(header.dwFlags & WHDR_DONE))
-        WaitForSingleObject(done, 2000);
+    waveOutWrite(out, &tail, sizeof tail);
+    WaitUntilDone(done, &tail, 2000);
     waveOutUnprepareHeader(out, &header, sizeof header);
+    waveOutUnprepareHeader(out, &tail, sizeof tail);
     waveOutClose(out);
     double beyond = Now() - toneMs;
     CloseHandle(done);
@@ -158,7 +165,8 @@ int main()
            *std::min_element(beyond.begin(), beyond.end()),
            *std::max_element(beyond.begin(), beyond.end()));
     printf("  lookup + device open: %.1f ms\n", Median(open));
-    printf("  driver's done signal after the tone's end: %.1f ms\n", Median(doneAfterTone));
+    printf("  driver's done signal for the tail after the tone's end: %.1f ms\n",
+           Median(doneAfterTone));
     printf("  reset + unprepare + close: %.1f ms\n", Median(close));
     return 0;
 }

@@ -34,6 +34,16 @@ UINT WaveIdOf(const void* samples)
     return 0;
 }
 
+// The silence the player writes after a tone: not a tone of its own.
+bool IsSilence(const WAVEHDR* header)
+{
+    for (DWORD i = 0; i < header->dwBufferLength; ++i) {
+        if (header->lpData[i] != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT, const WAVEFORMATEX*, DWORD_PTR callback,
@@ -55,8 +65,10 @@ MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT, WAVEHDR* header, UINT)
 
 MMRESULT SeamWaveOutWrite(HWAVEOUT, WAVEHDR* header, UINT)
 {
-    UINT id = WaveIdOf(header->lpData);
-    SharedLog().Add(id ? Format("tone %u", id) : std::string("tone ?"));
+    if (!IsSilence(header)) {
+        UINT id = WaveIdOf(header->lpData);
+        SharedLog().Add(id ? Format("tone %u", id) : std::string("tone ?"));
+    }
     if (g_silentDriver)
         return MMSYSERR_NOERROR;
     // As if the driver had played the buffer already.
