@@ -23,9 +23,16 @@ i386_runs() {
     /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-# True when the kernel itself runs them (decided before any namespace is entered).
+# True when the 32-bit build is to run through qemu-i386 even where the kernel runs it
+# (scripts/test.sh --qemu): the emulated path, tried on a machine of the other kind.
+forced_qemu() {
+    [ -n "${USBPHONE_FORCE_QEMU:-}" ]
+}
+
+# True when the kernel itself runs them and they are run so (decided before any namespace
+# is entered).
 native_i386() {
-    [ "${USBPHONE_I386:-}" != qemu ] && i386_runs
+    [ "${USBPHONE_I386:-}" != qemu ] && ! forced_qemu && i386_runs
 }
 
 build_preset() {
@@ -51,8 +58,10 @@ describe_build() {
             if native_i386; then
                 echo "build/ (the shipped 32-bit program), Wine's 32-bit loader, natively"
             else
+                local why="this kernel runs no 32-bit code"
+                forced_qemu && why="forced with --qemu; this kernel runs 32-bit code itself"
                 echo "build/ (the shipped 32-bit program), Wine's 32-bit loader through" \
-                     "$(qemu_version) in a private namespace (this kernel runs no 32-bit code)"
+                     "$(qemu_version) in a private namespace ($why)"
             fi
             ;;
         build-x64) echo "build-x64/ (the 64-bit test build), Wine's 64-bit loader, natively" ;;
@@ -89,7 +98,7 @@ reexec_where_build_runs() {
     shift
     [ "$build" = build ] || return 0
     [ -z "${USBPHONE_I386:-}" ] || return 0
-    if i386_runs; then
+    if ! forced_qemu && i386_runs; then
         export USBPHONE_I386=native
         return 0
     fi

@@ -6,6 +6,9 @@
 #
 #   scripts/i386.sh <command> [<argument>...]     for example: scripts/i386.sh wine cmd /c ver
 #
+# With USBPHONE_FORCE_QEMU set (scripts/test.sh --qemu), qemu runs them even where the kernel
+# could: the emulated path, tried on a machine that runs 32-bit code.
+#
 # A missing or unusable qemu, or a kernel that refuses the namespace, is an error (exit 125),
 # never a quiet switch to another build.
 set -euo pipefail
@@ -38,11 +41,15 @@ if [ "$1" = --in-namespace ]; then
         fail "registering $QEMU_I386 for i386 ELF files failed"
     i386_runs || fail "qemu-i386 is registered, yet /lib/ld-linux.so.2 does not run:" \
                       "$(/lib/ld-linux.so.2 --version 2>&1 | head -n 1)"
+    # binfmt_misc is asked before the kernel's own ELF loader, so with the registration in
+    # place even a kernel that runs 32-bit code hands these programs to qemu.
+    grep -qx enabled /proc/sys/fs/binfmt_misc/usbphone-i386 ||
+        fail "the qemu-i386 registration is not enabled"
     export USBPHONE_I386=qemu USBPHONE_QEMU="$QEMU_I386"
     exec "$@"
 fi
 
-if [ "${USBPHONE_I386:-}" = qemu ] || i386_runs; then
+if [ "${USBPHONE_I386:-}" = qemu ] || { ! forced_qemu && i386_runs; }; then
     exec "$@"
 fi
 
