@@ -52,6 +52,9 @@ start_pulse() {
     : > "$USB_CAPTURE"
     cat > "$PULSE_DIR/default.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$socket
+# pacmd's way in, for the commands pactl lacks (tests/reliability/usb_sink.sh renames the
+# monitor of a sink it loads again).
+load-module module-cli-protocol-unix
 load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
 load-module module-pipe-sink sink_name=usb_out file=$PULSE_DIR/usb.fifo format=s16le rate=22050 channels=1 use_system_clock_for_timing=yes sink_properties=device.description="USB\ Audio\ Device"
 load-module module-null-source source_name=line_in description=Line\ In
@@ -68,6 +71,7 @@ PA
         --exit-idle-time=-1 --daemonize=yes --use-pid-file=yes --system=false \
         --log-target=file:"$PULSE_DIR/log" >/dev/null 2>&1
     export PULSE_SERVER="unix:$socket"
+    export PULSE_RUNTIME_PATH="$PULSE_DIR/runtime/pulse"
     local i
     for i in $(seq 1 50); do
         [ -p "$PULSE_DIR/usb.fifo" ] && break

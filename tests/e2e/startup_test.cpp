@@ -49,7 +49,8 @@ int CountDialogs(DWORD pid, const char* title)
 void TypeAltChar(HWND window, bool shifted)
 {
     SetForegroundWindow(window);
-    Sleep(100);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000))
+        << "the driver's window did not come to the front";
     keybd_event(VK_MENU, 0, 0, 0);
     if (shifted)
         keybd_event(VK_SHIFT, 0, 0, 0);

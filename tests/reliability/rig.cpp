@@ -7,12 +7,32 @@
 
 #include "rig_devices.h"
 
-uint32_t ScenarioSeed()
+namespace {
+
+// The value of environment variable `name` as a number; false when unset or too long.
+bool SeedFrom(const char* name, uint32_t* seed)
 {
     char text[32];
-    DWORD length = GetEnvironmentVariableA("RELIABILITY_SEED", text, sizeof text);
-    if (length > 0 && length < sizeof text)
-        return uint32_t(strtoul(text, nullptr, 0));
+    DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
+    if (length == 0 || length >= sizeof text)
+        return false;
+    *seed = uint32_t(strtoul(text, nullptr, 0));
+    return true;
+}
+
+} // namespace
+
+uint32_t ScenarioSeed()
+{
+    uint32_t seed;
+    if (SeedFrom("RELIABILITY_SEED", &seed))
+        return seed;
+    // CI runs each scenario with the seed kept for it beside the test's definition, so that
+    // every CI run plays the same scenario.
+    char fixed[8];
+    if (GetEnvironmentVariableA("RELIABILITY_FIXED_SEEDS", fixed, sizeof fixed) > 0 &&
+        SeedFrom("RELIABILITY_KEPT_SEED", &seed))
+        return seed;
     uint64_t mixed = uint64_t(Qpc()) ^ (uint64_t(GetCurrentProcessId()) << 20);
     return uint32_t(Random(uint32_t(mixed ^ (mixed >> 32))).Next() % 1000000000u);
 }

@@ -13,7 +13,9 @@
 #include "test_skype.h"
 #include "wait.h"
 
-// The seed of a scenario: RELIABILITY_SEED when set (to replay a run), else a fresh one.
+// The seed of a scenario: RELIABILITY_SEED when set (to replay a run); the scenario's kept
+// seed (RELIABILITY_KEPT_SEED, from its test's definition) when RELIABILITY_FIXED_SEEDS is
+// set, as in CI; else a fresh one.
 uint32_t ScenarioSeed();
 
 // A small, fast generator that gives the same sequence on every build for one seed.

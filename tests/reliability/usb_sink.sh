@@ -16,11 +16,20 @@ unplug)
            awk -F'\t' '$2 == "module-pipe-sink" && $3 ~ /sink_name=usb_out/ { print $1 "\t" $3; exit }')
     [ -n "$line" ] || { echo "usb_sink: no USB pipe sink loaded" >&2; exit 1; }
     printf '%s' "${line#*	}" > "$work/usb_sink.args"
+    # A sink loaded again gets a monitor named "Monitor of ...": the rig's own name for it
+    # is kept here and given back on plug, or the tests that run after this one would find a
+    # second "USB" recording device.
+    pactl list sources | awk '/^	Name: usb_out.monitor$/ { found = 1 }
+        found && /device.description = / { sub(/^[^"]*"/, ""); sub(/"$/, ""); print; exit }' \
+        > "$work/usb_sink.monitor"
     pactl unload-module "${line%%	*}"
     ;;
 plug)
     args=$(cat "$work/usb_sink.args")
     pactl load-module module-pipe-sink "$args" >/dev/null
+    monitor=$(cat "$work/usb_sink.monitor")
+    [ -z "$monitor" ] ||
+        pacmd update-source-proplist usb_out.monitor device.description="\"$monitor\"" >/dev/null
     fifo=$(printf '%s' "$args" | sed -n 's/.*file=\([^ ]*\).*/\1/p')
     i=0
     while [ ! -p "$fifo" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
