@@ -11,8 +11,8 @@ bool FindRunningInstance();
 void RegisterMainWindowClass(HINSTANCE instance);
 int CreateMainWindow(HINSTANCE instance, int showCommand);
 
-// The value's text under HKCU\SOFTWARE\Skype\<subKey>, read in full whatever its length;
-// empty when missing or unreadable.
+// The value's text under HKCU\SOFTWARE\Skype\<subKey>, read in full whatever its length,
+// with a REG_EXPAND_SZ value's %variables% expanded; empty when missing or unreadable.
 OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -10,8 +10,10 @@
 void SeamKeybdEvent(BYTE virtualKey, DWORD flags);
 // The pause between a press and its release (Sleep; does not pump messages).
 void SeamPause(DWORD milliseconds);
-// Launching Skype (WinExec).
-UINT SeamWinExec(const char* commandLine, UINT show);
+// Launching Skype (CreateProcessA with no handles inherited, no creation flags, the
+// environment and current folder of this process). The caller closes the returned handles.
+BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
+                       PROCESS_INFORMATION* started);
 // The Close confirmation (MessageBoxA).
 int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // The notification-area icon (Shell_NotifyIconA).

@@ -11,9 +11,11 @@ void SeamPause(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
-UINT SeamWinExec(const char* commandLine, UINT show)
+BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
+                       PROCESS_INFORMATION* started)
 {
-    return WinExec(commandLine, show);
+    return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, startup, started);
 }
 
 int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)

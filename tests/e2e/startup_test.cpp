@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "driver_run.h"
 #include "handset_sim_client.h"
@@ -59,6 +61,67 @@ void TypeAltChar(HWND window, bool shifted)
         keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
 }
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A top-level window on a thread of its own that sets `heard` when Skype's discovery
+// broadcast reaches it: the driver has sent its first discovery.
+class DiscoveryListener {
+public:
+    DiscoveryListener() : heard(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = std::thread([this, ready] { Run(ready); });
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+    }
+    ~DiscoveryListener()
+    {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+        CloseHandle(heard);
+    }
+    HANDLE heard;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<DiscoveryListener*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == RegisterWindowMessageA("SkypeControlAPIDiscover"))
+            SetEvent(self->heard);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    void Run(HANDLE ready)
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "UsbPhoneTestDiscoveryListener";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        threadId_ = GetCurrentThreadId();
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        DestroyWindow(window);
+    }
+    std::thread thread_;
+    DWORD threadId_ = 0;
+};
 
 class Driver : public ::testing::Test {
 protected:
@@ -179,6 +242,43 @@ TEST_F(Driver, SkypePathIsLaunchedWhateverItsLength)
         ASSERT_TRUE(run.Start());
         EXPECT_EQ(run.Close(), 0u);
     }
+}
+
+TEST_F(Driver, ASlowSkypeDoesNotHoldStartUpAndAPathWithBlanksStartsThatProgramAlone)
+{
+    // Skype under a folder with blanks, and a program where an unquoted path's first
+    // blank would lead: "...\Program.exe". Both are the held program, which records its
+    // start and is not input-idle until released.
+    std::string root = MakeScratchDir("blanks");
+    std::string folder = root;
+    for (const char* part : {"Program Files", "Skype", "Phone"}) {
+        folder = JoinPath(folder, part);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    }
+    std::string skype = JoinPath(folder, "Skype.exe");
+    std::string decoy = JoinPath(root, "Program.exe");
+    ASSERT_TRUE(CopyFromBin("held_program.exe", folder, "Skype.exe"));
+    ASSERT_TRUE(CopyFromBin("held_program.exe", root, "Program.exe"));
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "usbphone-test-release-held-program");
+    ASSERT_NE(release, nullptr);
+    SetSkypePath(skype.c_str());
+    DiscoveryListener listener;
+
+    // While the program is held: the handset opened and shown, the first discovery sent.
+    DriverRun run;
+    EXPECT_TRUE(run.Start());
+    EXPECT_SEQUENCE((Sequence{"start-up while Skype starts", StartupJournal(run.WindowValue())}),
+                    run.Journal());
+    EXPECT_EQ(WaitForSingleObject(listener.heard, 10000), WAIT_OBJECT_0) << "no discovery";
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(skype + ".started"); }, 10000));
+    EXPECT_EQ(ReadFile(skype + ".started"), "\"" + skype + "\"");
+    // One launch starts one program: had the path been searched unquoted, the decoy would
+    // have been started in Skype's place.
+    EXPECT_FALSE(FileExists(decoy + ".started"));
+
+    SetEvent(release);
+    EXPECT_EQ(run.Close(), 0u);
+    CloseHandle(release);
 }
 
 TEST_F(Driver, OpenFailureAndPlugEventsChangeTheHandsetStatus)
