@@ -21,6 +21,9 @@
 const char kMainWindowClass[] = "TavrixWindowClass20041118";
 
 namespace {
+// Other copies of the program open this mutex first to stay single.
+const char kInstanceMutexName[] = "Local\\TavrixUsbPhoneDriverInstance";
+
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
 // Windows reports device changes in bursts; one choice of the sound devices after the last
@@ -96,6 +99,17 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
     }
 }
 } // namespace
+
+bool AnotherInstanceStarted()
+{
+    // Named in the session's namespace: one driver per logged-on user, as the handset and
+    // the tray are. A second copy started at the same moment as the first (the Run value and
+    // a click on the shortcut) would pass the window search too, before either window exists.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    // Never closed: it is held until the process ends. A name that cannot be had at all
+    // leaves the decision to the window search.
+    return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+}
 
 bool FindRunningInstance()
 {

@@ -160,6 +160,60 @@ TEST_F(Driver, SecondStartEndsAtOnceAndLeavesTheFirstAlone)
     EXPECT_EQ(first.Close(), 0u);
 }
 
+TEST_F(Driver, TwoStartsAtTheSameInstantGiveOneDriver)
+{
+    // One folder, as the Run value and the shortcut name the same program. Both copies are
+    // created suspended and let go back to back: the start barrier.
+    std::string dir = MakeScratchDir("twice");
+    ASSERT_TRUE(CopyFromBin("usbphone.exe", dir));
+    ASSERT_TRUE(CopyFromBin("KVLIB.DLL", dir));
+    std::string journal = JoinPath(dir, "journal.txt");
+    SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", journal.c_str());
+    std::string exe = JoinPath(dir, "usbphone.exe");
+    PROCESS_INFORMATION copies[2] = {};
+    for (PROCESS_INFORMATION& copy : copies) {
+        std::string commandLine = "\"" + exe + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, dir.c_str(), &startup, &copy));
+    }
+    for (PROCESS_INFORMATION& copy : copies)
+        ResumeThread(copy.hThread);
+    SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", nullptr);
+
+    ChildProcess children[2];
+    for (int i = 0; i < 2; ++i) {
+        CloseHandle(copies[i].hThread);
+        children[i] = {copies[i].hProcess, copies[i].dwProcessId};
+    }
+    HANDLE processes[2] = {children[0].process, children[1].process};
+    DWORD ended = WaitForMultipleObjects(2, processes, FALSE, 15000) - WAIT_OBJECT_0;
+    EXPECT_LT(ended, 2u) << "both copies still run";
+    if (ended < 2) {
+        EXPECT_EQ(WaitForExit(children[ended], 0), 0u);
+        DWORD survivorPid = children[1 - ended].pid;
+        HWND window = WaitForWindow(kDriverClass, kDriverTitle, survivorPid, 10000);
+        EXPECT_NE(window, nullptr);
+        // Start-up done by the survivor alone: the handset opened once.
+        EXPECT_TRUE(WaitUntil([&] { return ReadHandsetJournalFile(journal).size() >= 5; }, 10000));
+        std::vector<std::string> opens;
+        for (const std::string& line : ReadHandsetJournalFile(journal))
+            if (line.find("USBPhone_Open") != std::string::npos)
+                opens.push_back(line.substr(line.find(' ') + 1));
+        const std::string survivorOpen =
+            "USBPhone_Open hwnd=" +
+            std::to_string(static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+        EXPECT_SEQUENCE((Sequence{"opened by one copy", {survivorOpen}}), opens);
+    }
+    for (ChildProcess& child : children) {
+        if (!child)
+            continue;
+        HWND window = FindTopLevelWindow(kDriverClass, kDriverTitle, child.pid);
+        EXPECT_EQ(EndProcess(child, window, 10000), 0u);
+    }
+}
+
 TEST_F(Driver, OnlyClassAndTitleTogetherMeanAnotherInstance)
 {
     WNDCLASSA sameClass = {};
