@@ -1,9 +1,9 @@
 // Real bodies of the platform seam.
 #include "app/seam.h"
 
-void SeamKeybdEvent(BYTE virtualKey, DWORD flags)
+UINT SeamSendInput(UINT count, INPUT* inputs)
 {
-    keybd_event(virtualKey, 0, flags, 0);
+    return SendInput(count, inputs, sizeof(INPUT));
 }
 
 void SeamPause(DWORD milliseconds)

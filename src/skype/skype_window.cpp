@@ -6,6 +6,7 @@
 #include "app/seam.h"
 
 #include <commctrl.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -118,23 +119,30 @@ bool IsSkypeEditBoxClass(const char* className)
 
 void TypeKeysToSecondTab(int selected)
 {
-    // Left-hand modifier codes (what a keyboard sends), and no pause between the events:
-    // the modifiers are held for as short a time as possible.
-    if (selected == 0) {
-        SeamKeybdEvent(VK_LCONTROL, 0);
-        SeamKeybdEvent(VK_TAB, 0);
-        SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
-        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
-    } else if (selected >= 2) {
-        SeamKeybdEvent(VK_LCONTROL, 0);
-        SeamKeybdEvent(VK_LSHIFT, 0);
-        for (int stroke = 1; stroke < selected; ++stroke) {
-            SeamKeybdEvent(VK_TAB, 0);
-            SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
-        }
-        SeamKeybdEvent(VK_LSHIFT, KEYEVENTF_KEYUP);
-        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
+    // Left-hand modifier codes (what a keyboard sends), all in one SendInput call: the
+    // modifiers are held for as short a time as possible, and no key the user types lands
+    // between them.
+    if (selected == 1 || selected < 0)
+        return; // already there, or no tab selected
+    int tabStrokes = selected == 0 ? 1 : selected - 1;
+    bool shifted = selected >= 2;
+    UINT count = UINT(2 * tabStrokes + (shifted ? 4 : 2));
+    INPUT* inputs = static_cast<INPUT*>(calloc(count, sizeof(INPUT)));
+    if (!inputs)
+        return;
+    UINT next = 0;
+    inputs[next++] = VirtualKeyInput(VK_LCONTROL, false);
+    if (shifted)
+        inputs[next++] = VirtualKeyInput(VK_LSHIFT, false);
+    for (int stroke = 0; stroke < tabStrokes; ++stroke) {
+        inputs[next++] = VirtualKeyInput(VK_TAB, false);
+        inputs[next++] = VirtualKeyInput(VK_TAB, true);
     }
+    if (shifted)
+        inputs[next++] = VirtualKeyInput(VK_LSHIFT, true);
+    inputs[next++] = VirtualKeyInput(VK_LCONTROL, true);
+    (void)SeamSendInput(next, inputs);
+    free(inputs);
 }
 
 HWND FindSkypeMainWindow()
