@@ -72,6 +72,20 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM param)
     return FALSE;
 }
 
+// True while the window in front belongs to Skype's process (that of the attached API
+// window). Windows' foreground lock usually keeps Skype behind after FOCUS: this program
+// received no input of its own (the handset is no keyboard), so it may not hand the
+// foreground on. Strokes typed then would switch the tabs of the user's browser or editor.
+bool SkypeIsInFront()
+{
+    DWORD skypeProcess = 0;
+    if (!GetWindowThreadProcessId(g_app.skypeApiWindow, &skypeProcess) || skypeProcess == 0)
+        return false;
+    HWND front = GetForegroundWindow();
+    DWORD frontProcess = 0;
+    return front && GetWindowThreadProcessId(front, &frontProcess) && frontProcess == skypeProcess;
+}
+
 HWND FindDescendant(HWND parent, bool (*matches)(const char* className))
 {
     ChildSearch search = {matches, nullptr};
@@ -176,7 +190,9 @@ HWND SelectSkypeSecondTab()
     if (!SendMessageTimeoutA(tabControl, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                              &selected))
         selected = DWORD_PTR(-1);
-    TypeKeysToSecondTab(int(selected));
+    // Looked at last, just before typing: the send above lets Skype's own messages in.
+    if (SkypeIsInFront())
+        TypeKeysToSecondTab(int(selected));
     return tabControl;
 }
 
