@@ -30,6 +30,7 @@ inline INPUT CharacterInput(wchar_t character, bool release)
     input.ki.dwFlags = KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0);
     return input;
 }
+
 // The pause between a press and its release (Sleep; does not pump messages).
 void SeamPause(DWORD milliseconds);
 // Launching Skype (CreateProcessA with no handles inherited, no creation flags, the

@@ -45,7 +45,7 @@ void DialKey(char c)
     ShowDialBuffer();
 }
 
-// Press and release apart, as a finger would: some programs act on the release.
+// A virtual key pressed and, after the pause, released.
 void Keystroke(WORD virtualKey)
 {
     INPUT press = VirtualKeyInput(virtualKey, false);

@@ -1,6 +1,6 @@
 // Without Skype, the handset's digits, "*" and "#" reach the focused window as those
 // characters whatever the keyboard layout. Run by own_display.sh on a display of its own
-// with a French or a German layout (its argument says which, for the messages).
+// with a French and with a German layout, where a digit's key types "&" or Shift+3 "§".
 #include <gtest/gtest.h>
 
 #include <string>

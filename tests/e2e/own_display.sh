@@ -7,7 +7,8 @@ set -eu
 layout=$1
 shift
 work=$(mktemp -d)
-trap 'kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
+server=""
+trap '[ -z "$server" ] || kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
 # Xvfb picks a free display number itself and writes it once it accepts connections, so
 # runs on the same machine never race for a number. -noreset: otherwise the server starts
 # afresh, with its default layout, as soon as setxkbmap (its only client) disconnects.
@@ -23,5 +24,10 @@ done
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
 setxkbmap -display "$DISPLAY" "$layout"
-echo "own_display: $DISPLAY with the keyboard layout $(setxkbmap -display "$DISPLAY" -query | sed -n 's/^layout: *//p')"
+active=$(setxkbmap -display "$DISPLAY" -query | sed -n 's/^layout: *//p')
+if [ "$active" != "$layout" ]; then
+    echo "own_display: the layout of $DISPLAY is '$active', not '$layout'" >&2
+    exit 1
+fi
+echo "own_display: $DISPLAY with the keyboard layout $active"
 "$@"
