@@ -29,8 +29,10 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 # make: CMake's default generator needs it, and a minimal Debian root has none.
+# x11-xkb-utils: setxkbmap, for the keyboard layout tests' own displays.
 packages=(make cmake g++-mingw-w64-i686 googletest wine wine32:i386 wine64 xvfb xauth
-          pulseaudio pulseaudio-utils x11-apps x11-utils imagemagick python3 wixl msitools)
+          pulseaudio pulseaudio-utils x11-apps x11-utils x11-xkb-utils imagemagick python3 wixl
+          msitools)
 [[ " ${builds[*]} " == *" build-x64 "* ]] && packages+=(g++-mingw-w64-x86-64)
 missing=()
 for package in "${packages[@]}"; do

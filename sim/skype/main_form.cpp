@@ -216,6 +216,12 @@ bool CreateMainForm(bool visible)
 
 void ShowMainForm()
 {
+    if (g_sim.options.focusStaysBehind) {
+        // What a Skype asked from another process meets on Windows: the foreground lock lets
+        // it show its window, behind the one the user works in, and nothing more.
+        ShowWindow(g_sim.mainWindow, IsIconic(g_sim.mainWindow) ? SW_SHOWNOACTIVATE : SW_SHOWNA);
+        return;
+    }
     if (IsIconic(g_sim.mainWindow))
         ShowWindow(g_sim.mainWindow, SW_RESTORE);
     ShowWindow(g_sim.mainWindow, SW_SHOW);

@@ -7,7 +7,8 @@
 
 bool CreateMainForm(bool visible);
 
-// Shows the window and brings it to the foreground (Skype's answer to "FOCUS").
+// Shows the window and brings it to the foreground (Skype's answer to "FOCUS"); with
+// --focus-stays-behind only shows it, leaving the foreground where it is.
 void ShowMainForm();
 
 // Ctrl+Tab and Ctrl+Shift+Tab anywhere in the main window go to the tab control, as in the

@@ -58,6 +58,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
             options->startHidden = true;
         } else if (std::strcmp(option, "--allow-second") == 0) {
             options->allowSecond = true;
+        } else if (std::strcmp(option, "--focus-stays-behind") == 0) {
+            options->focusStaysBehind = true;
         } else {
             return false;
         }

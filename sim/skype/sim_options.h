@@ -11,6 +11,8 @@
 //                             RINGING sent while the client's broadcast is still running
 //   --hidden                  start with the main window hidden
 //   --allow-second            run even when another simulator runs on this desktop
+//   --focus-stays-behind      FOCUS shows the main window without taking the foreground,
+//                             as Windows' foreground lock has it for a Skype in the background
 #pragma once
 #include "sim_state.h"
 

@@ -19,6 +19,7 @@ struct SimOptions {
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool allowSecond = false;    // run even when another simulator runs on this desktop
+    bool focusStaysBehind = false;  // FOCUS shows the main window but leaves the foreground
 };
 
 struct SimCall {

@@ -10,7 +10,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
     LoadStringA(instance, IDS_APP_TITLE, g_app.windowTitle, sizeof g_app.windowTitle);
-    if (FindRunningInstance())
+    // The mutex first: two copies started together both pass the window search.
+    if (AnotherInstanceStarted() || FindRunningInstance())
         return 0;
 
     LoadHandsetLibrary("KVLIB.DLL");

@@ -11,6 +11,7 @@
 #include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/seam.h"
+#include "app/skype_launch.h"
 #include "app/status.h"
 #include "app/reactions.h"
 #include "app/tray_icon.h"
@@ -20,6 +21,9 @@
 const char kMainWindowClass[] = "TavrixWindowClass20041118";
 
 namespace {
+// Other copies of the program open this mutex first to stay single.
+const char kInstanceMutexName[] = "Local\\TavrixUsbPhoneDriverInstance";
+
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
 // Windows reports device changes in bursts; one choice of the sound devices after the last
@@ -65,6 +69,22 @@ void OnTimer(HWND window, UINT_PTR timer)
     OnKeepAliveTimer();
 }
 
+// A REG_EXPAND_SZ value's text with its %variables% expanded; the text as it was when the
+// expansion fails.
+OwnedText ExpandedText(OwnedText text)
+{
+    DWORD size = ExpandEnvironmentStringsA(text.Get(), nullptr, 0);
+    char* expanded = size ? static_cast<char*>(calloc(size + 1, 1)) : nullptr;
+    if (!expanded)
+        return text;
+    DWORD written = ExpandEnvironmentStringsA(text.Get(), expanded, size + 1);
+    if (written == 0 || written > size + 1) {
+        free(expanded);
+        return text;
+    }
+    return OwnedText(expanded);
+}
+
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
@@ -79,6 +99,17 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
     }
 }
 } // namespace
+
+bool AnotherInstanceStarted()
+{
+    // Named in the session's namespace: one driver per logged-on user, as the handset and
+    // the tray are. A second copy started at the same moment as the first (the Run value and
+    // a click on the shortcut) would pass the window search too, before either window exists.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    // Never closed: it is held until the process ends. A name that cannot be had at all
+    // leaves the decision to the window search.
+    return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+}
 
 bool FindRunningInstance()
 {
@@ -125,9 +156,7 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    OwnedText skypePath = ReadSkypeRegistryValue("SkypePath", "Phone");
-    if (*skypePath.Get())
-        (void)SeamWinExec(skypePath.Get(), SW_SHOWNORMAL);
+    StartSkype(ReadSkypeRegistryValue("SkypePath", "Phone").Get());
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
     // Posted: it runs from the message loop, once the handset is open (see OnFirstDiscovery).
@@ -146,11 +175,12 @@ OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
     // Size first, so that a path of any length is read in full; the NUL is ours, whatever
     // the stored data holds. A value that changed between the two reads counts as missing.
     DWORD size = 0;
+    DWORD type = REG_NONE;
     if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
         size > 0) {
         char* buffer = static_cast<char*>(calloc(size + 1, 1));
         DWORD readSize = size;
-        if (buffer && RegQueryValueExA(key, valueName, nullptr, nullptr,
+        if (buffer && RegQueryValueExA(key, valueName, nullptr, &type,
                                        reinterpret_cast<BYTE*>(buffer), &readSize) ==
                           ERROR_SUCCESS) {
             free(value);
@@ -160,7 +190,7 @@ OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
         }
     }
     RegCloseKey(key);
-    return OwnedText(value);
+    return type == REG_EXPAND_SZ ? ExpandedText(OwnedText(value)) : OwnedText(value);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

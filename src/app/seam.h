@@ -6,12 +6,37 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-// Synthetic keyboard input: keybd_event(virtualKey, 0, flags, 0).
-void SeamKeybdEvent(BYTE virtualKey, DWORD flags);
+// Synthetic keyboard input (SendInput): the events in `inputs`, in order, with nothing
+// typed by the user in between.
+UINT SeamSendInput(UINT count, INPUT* inputs);
+
+// One keyboard event for SendInput: a virtual key pressed or released.
+inline INPUT VirtualKeyInput(WORD virtualKey, bool release)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// One keyboard event for SendInput: a character, whatever key types it on the user's layout
+// (the window receives VK_PACKET and, through TranslateMessage, the character itself).
+inline INPUT CharacterInput(wchar_t character, bool release)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = character;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
 // The pause between a press and its release (Sleep; does not pump messages).
 void SeamPause(DWORD milliseconds);
-// Launching Skype (WinExec).
-UINT SeamWinExec(const char* commandLine, UINT show);
+// Launching Skype (CreateProcessA with no handles inherited, no creation flags, the
+// environment and current folder of this process). The caller closes the returned handles.
+BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
+                       PROCESS_INFORMATION* started);
 // The Close confirmation (MessageBoxA).
 int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // The notification-area icon (Shell_NotifyIconA).

@@ -1,9 +1,9 @@
 // Real bodies of the platform seam.
 #include "app/seam.h"
 
-void SeamKeybdEvent(BYTE virtualKey, DWORD flags)
+UINT SeamSendInput(UINT count, INPUT* inputs)
 {
-    keybd_event(virtualKey, 0, flags, 0);
+    return SendInput(count, inputs, sizeof(INPUT));
 }
 
 void SeamPause(DWORD milliseconds)
@@ -11,9 +11,11 @@ void SeamPause(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
-UINT SeamWinExec(const char* commandLine, UINT show)
+BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
+                       PROCESS_INFORMATION* started)
 {
-    return WinExec(commandLine, show);
+    return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, startup, started);
 }
 
 int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)

@@ -45,15 +45,25 @@ void DialKey(char c)
     ShowDialBuffer();
 }
 
-void Keystroke(BYTE virtualKey, bool shifted)
+// A virtual key pressed and, after the pause, released.
+void Keystroke(WORD virtualKey)
 {
-    if (shifted)
-        SeamKeybdEvent(VK_LSHIFT, 0);
-    SeamKeybdEvent(virtualKey, 0);
+    INPUT press = VirtualKeyInput(virtualKey, false);
+    INPUT release = VirtualKeyInput(virtualKey, true);
+    (void)SeamSendInput(1, &press);
     SeamPause(kPressReleasePauseMs);
-    SeamKeybdEvent(virtualKey, KEYEVENTF_KEYUP);
-    if (shifted)
-        SeamKeybdEvent(VK_LSHIFT, KEYEVENTF_KEYUP);
+    (void)SeamSendInput(1, &release);
+}
+
+// Digits, "*" and "#" as characters: which key (and shift state) types them depends on the
+// user's keyboard layout ('1' is "&" on a French one, Shift+3 is "§" on a German one).
+void TypeCharacter(wchar_t character)
+{
+    INPUT press = CharacterInput(character, false);
+    INPUT release = CharacterInput(character, true);
+    (void)SeamSendInput(1, &press);
+    SeamPause(kPressReleasePauseMs);
+    (void)SeamSendInput(1, &release);
 }
 } // namespace
 
@@ -158,42 +168,43 @@ void DispatchSkypeKey(int key)
 void EmulateKey(int key)
 {
     if (key >= 0 && key <= 9) {
-        Keystroke(BYTE('0' + key), false);
+        TypeCharacter(wchar_t(L'0' + key));
         return;
     }
     switch (key) {
     case kKeyStar:
-        Keystroke('8', true); // a star on a US keyboard layout
+        TypeCharacter(L'*');
         break;
     case kKeyHash:
-        Keystroke('3', true); // a hash on a US keyboard layout
+        TypeCharacter(L'#');
         break;
     case kKeyNo:
-        Keystroke(VK_ESCAPE, false);
+        Keystroke(VK_ESCAPE);
         break;
     case kKeyUp:
-        Keystroke(VK_UP, false);
+        Keystroke(VK_UP);
         break;
     case kKeyYes:
-        Keystroke(VK_RETURN, false);
+        Keystroke(VK_RETURN);
         break;
     case kKeyDown:
-        Keystroke(VK_DOWN, false);
+        Keystroke(VK_DOWN);
         break;
     case kHookOn:
         if (g_app.hookState != 1) {
             g_app.hookState = 1;
-            Keystroke(VK_ESCAPE, false);
+            Keystroke(VK_ESCAPE);
         }
         break;
     case kHookOff:
         if (g_app.hookState != 0) {
             g_app.hookState = 0;
-            Keystroke(VK_RETURN, false);
+            Keystroke(VK_RETURN);
         }
         break;
     default:
-        Keystroke(BYTE(key & 0xFF), false); // any other code: its low 8 bits as the key
+        // A code the handset does not have types nothing: taken as a virtual key it could
+        // be the Windows key, Print Screen or VK_SLEEP.
         break;
     }
 }

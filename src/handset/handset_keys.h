@@ -11,6 +11,9 @@ enum HandsetKey {
 // Routes one key, on the main thread: ignored while the handset is absent.
 void OnHandsetKey(int key);
 void DispatchSkypeKey(int key);
+// Skype not attached: types `key` into the window with the keyboard focus, digits, "*" and
+// "#" as those characters on any keyboard layout, the other keys as virtual keys. A code
+// the handset does not have types nothing.
 void EmulateKey(int key);
 void PressSkypeButton(const char* name);
 void SendHook(int on);

@@ -6,6 +6,7 @@
 #include "app/seam.h"
 
 #include <commctrl.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -71,6 +72,20 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM param)
     return FALSE;
 }
 
+// True while the window in front belongs to Skype's process (that of the attached API
+// window). Windows' foreground lock usually keeps Skype behind after FOCUS: this program
+// received no input of its own (the handset is no keyboard), so it may not hand the
+// foreground on. Strokes typed then would switch the tabs of the user's browser or editor.
+bool SkypeIsInFront()
+{
+    DWORD skypeProcess = 0;
+    if (!GetWindowThreadProcessId(g_app.skypeApiWindow, &skypeProcess) || skypeProcess == 0)
+        return false;
+    HWND front = GetForegroundWindow();
+    DWORD frontProcess = 0;
+    return front && GetWindowThreadProcessId(front, &frontProcess) && frontProcess == skypeProcess;
+}
+
 HWND FindDescendant(HWND parent, bool (*matches)(const char* className))
 {
     ChildSearch search = {matches, nullptr};
@@ -118,23 +133,30 @@ bool IsSkypeEditBoxClass(const char* className)
 
 void TypeKeysToSecondTab(int selected)
 {
-    // Left-hand modifier codes (what a keyboard sends), and no pause between the events:
-    // the modifiers are held for as short a time as possible.
-    if (selected == 0) {
-        SeamKeybdEvent(VK_LCONTROL, 0);
-        SeamKeybdEvent(VK_TAB, 0);
-        SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
-        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
-    } else if (selected >= 2) {
-        SeamKeybdEvent(VK_LCONTROL, 0);
-        SeamKeybdEvent(VK_LSHIFT, 0);
-        for (int stroke = 1; stroke < selected; ++stroke) {
-            SeamKeybdEvent(VK_TAB, 0);
-            SeamKeybdEvent(VK_TAB, KEYEVENTF_KEYUP);
-        }
-        SeamKeybdEvent(VK_LSHIFT, KEYEVENTF_KEYUP);
-        SeamKeybdEvent(VK_LCONTROL, KEYEVENTF_KEYUP);
+    // Left-hand modifier codes (what a keyboard sends), all in one SendInput call: the
+    // modifiers are held for as short a time as possible, and no key the user types lands
+    // between them.
+    if (selected == 1 || selected < 0)
+        return; // already there, or no tab selected
+    int tabStrokes = selected == 0 ? 1 : selected - 1;
+    bool shifted = selected >= 2;
+    UINT count = UINT(2 * tabStrokes + (shifted ? 4 : 2));
+    INPUT* inputs = static_cast<INPUT*>(calloc(count, sizeof(INPUT)));
+    if (!inputs)
+        return;
+    UINT next = 0;
+    inputs[next++] = VirtualKeyInput(VK_LCONTROL, false);
+    if (shifted)
+        inputs[next++] = VirtualKeyInput(VK_LSHIFT, false);
+    for (int stroke = 0; stroke < tabStrokes; ++stroke) {
+        inputs[next++] = VirtualKeyInput(VK_TAB, false);
+        inputs[next++] = VirtualKeyInput(VK_TAB, true);
     }
+    if (shifted)
+        inputs[next++] = VirtualKeyInput(VK_LSHIFT, true);
+    inputs[next++] = VirtualKeyInput(VK_LCONTROL, true);
+    (void)SeamSendInput(next, inputs);
+    free(inputs);
 }
 
 HWND FindSkypeMainWindow()
@@ -168,7 +190,9 @@ HWND SelectSkypeSecondTab()
     if (!SendMessageTimeoutA(tabControl, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                              &selected))
         selected = DWORD_PTR(-1);
-    TypeKeysToSecondTab(int(selected));
+    // Looked at last, just before typing: the send above lets Skype's own messages in.
+    if (SkypeIsInFront())
+        TypeKeysToSecondTab(int(selected));
     return tabControl;
 }
 

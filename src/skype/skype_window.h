@@ -9,9 +9,10 @@
 // Stores the result in g_app.skypeMainWindow.
 HWND FindSkypeMainWindow();
 
-// Types Ctrl+Tab or Ctrl+Shift+Tab strokes (to whatever window has the keyboard focus) that
-// bring Skype's tab control from its current tab to tab 1. Returns the tab control, or null
-// when the main window or the tab control was not found.
+// Types Ctrl+Tab or Ctrl+Shift+Tab strokes that bring Skype's tab control from its current
+// tab to tab 1, only while the foreground window belongs to Skype's process (keystrokes go
+// to whatever window has the keyboard focus). Returns the tab control, or null when the main
+// window or the tab control was not found.
 HWND SelectSkypeSecondTab();
 
 // Empties the first edit box of Skype's main window. Returns it, or null when the main window

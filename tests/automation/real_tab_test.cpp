@@ -1,4 +1,4 @@
-// Real keystrokes: SelectSkypeSecondTab types through the real seam (keybd_event) into a
+// Real keystrokes: SelectSkypeSecondTab types through the real seam (SendInput) into a
 // focused page control on the Skype stand-in thread, which must end on its second tab.
 #include <gtest/gtest.h>
 

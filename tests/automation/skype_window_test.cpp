@@ -294,6 +294,7 @@ TEST_F(SkypeWindowTest, TypesTheStrokesThatBringTheTabControlToItsSecondTab)
             HWND panel = CreateChild(main, "TPanel");
             CreateChild(panel, "SysTabControl32x");
             tabs = CreatePageControl(panel, c.tabCount, c.selected);
+            SetForegroundWindow(main); // as FOCUS leaves it; nothing is typed otherwise
         });
         ASSERT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), c.selected);
         g_app.skypeApiWindow = thread.ApiWindow();
@@ -309,6 +310,7 @@ TEST_F(SkypeWindowTest, UsesOnlyTheFirstPageControlAndReadsChildClassesUpTo98Cha
     skype.Run([&] {
         first = CreatePageControl(main, 5, 0, "TPageControl");
         CreatePageControl(main, 5, 4, "TOtherPageControl");
+        SetForegroundWindow(main);
     });
     EXPECT_EQ(SelectSkypeSecondTab(), first);
     EXPECT_SEQUENCE(kCtrlTab, Keys());

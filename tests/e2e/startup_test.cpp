@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "driver_run.h"
 #include "handset_sim_client.h"
@@ -61,6 +63,67 @@ void TypeAltChar(HWND window, bool shifted)
     keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A top-level window on a thread of its own that sets `heard` when Skype's discovery
+// broadcast reaches it: the driver has sent its first discovery.
+class DiscoveryListener {
+public:
+    DiscoveryListener() : heard(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = std::thread([this, ready] { Run(ready); });
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+    }
+    ~DiscoveryListener()
+    {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+        CloseHandle(heard);
+    }
+    HANDLE heard;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<DiscoveryListener*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == RegisterWindowMessageA("SkypeControlAPIDiscover"))
+            SetEvent(self->heard);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    void Run(HANDLE ready)
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "UsbPhoneTestDiscoveryListener";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        threadId_ = GetCurrentThreadId();
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        DestroyWindow(window);
+    }
+    std::thread thread_;
+    DWORD threadId_ = 0;
+};
+
 class Driver : public ::testing::Test {
 protected:
     void SetUp() override { SetSkypePath(nullptr); }
@@ -96,6 +159,60 @@ TEST_F(Driver, SecondStartEndsAtOnceAndLeavesTheFirstAlone)
     EXPECT_TRUE(IsWindow(first.window));
     EXPECT_EQ(first.Journal().size(), journalled);
     EXPECT_EQ(first.Close(), 0u);
+}
+
+TEST_F(Driver, TwoStartsAtTheSameInstantGiveOneDriver)
+{
+    // One folder, as the Run value and the shortcut name the same program. Both copies are
+    // created suspended and let go back to back: the start barrier.
+    std::string dir = MakeScratchDir("twice");
+    ASSERT_TRUE(CopyFromBin("usbphone.exe", dir));
+    ASSERT_TRUE(CopyFromBin("KVLIB.DLL", dir));
+    std::string journal = JoinPath(dir, "journal.txt");
+    SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", journal.c_str());
+    std::string exe = JoinPath(dir, "usbphone.exe");
+    PROCESS_INFORMATION copies[2] = {};
+    for (PROCESS_INFORMATION& copy : copies) {
+        std::string commandLine = "\"" + exe + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, dir.c_str(), &startup, &copy));
+    }
+    for (PROCESS_INFORMATION& copy : copies)
+        ResumeThread(copy.hThread);
+    SetEnvironmentVariableA("USBPHONE_SIM_JOURNAL", nullptr);
+
+    ChildProcess children[2];
+    for (int i = 0; i < 2; ++i) {
+        CloseHandle(copies[i].hThread);
+        children[i] = {copies[i].hProcess, copies[i].dwProcessId};
+    }
+    HANDLE processes[2] = {children[0].process, children[1].process};
+    DWORD ended = WaitForMultipleObjects(2, processes, FALSE, 15000) - WAIT_OBJECT_0;
+    EXPECT_LT(ended, 2u) << "both copies still run";
+    if (ended < 2) {
+        EXPECT_EQ(WaitForExit(children[ended], 0), 0u);
+        DWORD survivorPid = children[1 - ended].pid;
+        HWND window = WaitForWindow(kDriverClass, kDriverTitle, survivorPid, 10000);
+        EXPECT_NE(window, nullptr);
+        // Start-up done by the survivor alone: the handset opened once.
+        EXPECT_TRUE(WaitUntil([&] { return ReadHandsetJournalFile(journal).size() >= 5; }, 10000));
+        std::vector<std::string> opens;
+        for (const std::string& line : ReadHandsetJournalFile(journal))
+            if (line.find("USBPhone_Open") != std::string::npos)
+                opens.push_back(line.substr(line.find(' ') + 1));
+        const std::string survivorOpen =
+            "USBPhone_Open hwnd=" +
+            std::to_string(static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+        EXPECT_SEQUENCE((Sequence{"opened by one copy", {survivorOpen}}), opens);
+    }
+    for (ChildProcess& child : children) {
+        if (!child)
+            continue;
+        HWND window = FindTopLevelWindow(kDriverClass, kDriverTitle, child.pid);
+        EXPECT_EQ(EndProcess(child, window, 10000), 0u);
+    }
 }
 
 TEST_F(Driver, OnlyClassAndTitleTogetherMeanAnotherInstance)
@@ -180,6 +297,43 @@ TEST_F(Driver, SkypePathIsLaunchedWhateverItsLength)
         ASSERT_TRUE(run.Start());
         EXPECT_EQ(run.Close(), 0u);
     }
+}
+
+TEST_F(Driver, ASlowSkypeDoesNotHoldStartUpAndAPathWithBlanksStartsThatProgramAlone)
+{
+    // Skype under a folder with blanks, and a program where an unquoted path's first
+    // blank would lead: "...\Program.exe". Both are the held program, which records its
+    // start and is not input-idle until released.
+    std::string root = MakeScratchDir("blanks");
+    std::string folder = root;
+    for (const char* part : {"Program Files", "Skype", "Phone"}) {
+        folder = JoinPath(folder, part);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    }
+    std::string skype = JoinPath(folder, "Skype.exe");
+    std::string decoy = JoinPath(root, "Program.exe");
+    ASSERT_TRUE(CopyFromBin("held_program.exe", folder, "Skype.exe"));
+    ASSERT_TRUE(CopyFromBin("held_program.exe", root, "Program.exe"));
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "usbphone-test-release-held-program");
+    ASSERT_NE(release, nullptr);
+    SetSkypePath(skype.c_str());
+    DiscoveryListener listener;
+
+    // While the program is held: the handset opened and shown, the first discovery sent.
+    DriverRun run;
+    EXPECT_TRUE(run.Start());
+    EXPECT_SEQUENCE((Sequence{"start-up while Skype starts", StartupJournal(run.WindowValue())}),
+                    run.Journal());
+    EXPECT_EQ(WaitForSingleObject(listener.heard, 10000), WAIT_OBJECT_0) << "no discovery";
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(skype + ".started"); }, 10000));
+    EXPECT_EQ(ReadFile(skype + ".started"), "\"" + skype + "\"");
+    // One launch starts one program: had the path been searched unquoted, the decoy would
+    // have been started in Skype's place.
+    EXPECT_FALSE(FileExists(decoy + ".started"));
+
+    SetEvent(release);
+    EXPECT_EQ(run.Close(), 0u);
+    CloseHandle(release);
 }
 
 TEST_F(Driver, OpenFailureAndPlugEventsChangeTheHandsetStatus)

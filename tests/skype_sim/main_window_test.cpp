@@ -1,6 +1,6 @@
 // Skype's main window as the program sees it from outside: found among the top-level windows
 // of the API window's thread, a tab control that follows Ctrl+Tab, the Unicode number field,
-// the close box that only hides, and FOCUS.
+// the close box that only hides, and FOCUS (with and without taking the foreground).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -159,4 +159,29 @@ TEST_F(SkypeSimTest, FocusRestoresAMinimisedWindow)
     fake.Command("FOCUS");
     EXPECT_FALSE(IsIconic(main));
     EXPECT_TRUE(IsWindowVisible(main));
+}
+
+TEST_F(SkypeSimTest, FocusStaysBehindShowsAndRestoresButLeavesTheForeground)
+{
+    ASSERT_NO_FATAL_FAILURE(
+        StartAttached("--no-greeting --no-duration --hidden --focus-stays-behind"));
+    HWND main = control.MainWindow();
+    HWND front = CreateWindowA("STATIC", "in front", WS_POPUP | WS_VISIBLE, 500, 400, 200, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(front);
+    ASSERT_EQ(GetForegroundWindow(), front);
+    // The reply comes once FOCUS has been acted on.
+    EXPECT_EQ(fake.Command("FOCUS"), std::vector<std::string>{"FOCUS"});
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(GetForegroundWindow(), front);
+
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != 0; }, 3000));
+    SetForegroundWindow(front);
+    ASSERT_EQ(GetForegroundWindow(), front);
+    fake.Command("FOCUS");
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(GetForegroundWindow(), front);
+    DestroyWindow(front);
 }

@@ -90,7 +90,9 @@ TEST_F(Status, StartupAddsTheIconThenRefreshes)
     const Sequence expected = {
         "start-up", {Shell("NIM_ADD", 7, 1029, 131, "Tavrix"), LcdEntry(2, 0, 0, nullptr, 0),
                      Shell("NIM_MODIFY", 6, 0, 131, kTipNoSkype),
-                     "winexec C:\\Skype\\Skype.exe /nosplash show=1"}};
+                     Format("launch app=null cmd=C:\\Skype\\Skype.exe /nosplash cb=%u flags=0x1 "
+                            "show=1",
+                            unsigned(sizeof(STARTUPINFOA)))}};
     EXPECT_SEQUENCE(expected, Log());
     DestroyWindow(g_app.ownWindow);
     MSG quit;

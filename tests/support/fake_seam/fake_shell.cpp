@@ -1,4 +1,4 @@
-// Recording fakes of Shell_NotifyIconA, WinExec and MessageBoxA.
+// Recording fakes of Shell_NotifyIconA, CreateProcessA and MessageBoxA.
 #include "fake_shell.h"
 
 #include "app/seam.h"
@@ -6,6 +6,8 @@
 
 namespace {
 int g_messageBoxAnswer = IDOK;
+// The handles the last fake launch handed out: real objects, so that closing them works.
+HANDLE g_launchHandles[2] = {nullptr, nullptr};
 
 const char* MessageName(DWORD message)
 {
@@ -45,10 +47,29 @@ BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
     return TRUE;
 }
 
-UINT SeamWinExec(const char* commandLine, UINT show)
+BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
+                       PROCESS_INFORMATION* started)
 {
-    SharedLog().Add(Format("winexec %s show=%u", commandLine, show));
-    return 33;
+    SharedLog().Add(Format("launch app=%s cmd=%s cb=%lu flags=0x%lx show=%u",
+                           application ? application : "null", commandLine,
+                           static_cast<unsigned long>(startup->cb),
+                           static_cast<unsigned long>(startup->dwFlags), startup->wShowWindow));
+    for (HANDLE& handle : g_launchHandles)
+        handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    started->hProcess = g_launchHandles[0];
+    started->hThread = g_launchHandles[1];
+    started->dwProcessId = 4242;
+    started->dwThreadId = 4243;
+    return TRUE;
+}
+
+bool LaunchHandlesClosed()
+{
+    DWORD flags = 0;
+    for (HANDLE handle : g_launchHandles)
+        if (handle && GetHandleInformation(handle, &flags))
+            return false;
+    return true;
 }
 
 int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)

@@ -5,8 +5,12 @@
 // SharedLog() entries:
 //   "shell <NIM_ADD|NIM_MODIFY|NIM_DELETE> size=<cbSize> flags=<uFlags> id=<uID>
 //    cb=<uCallbackMessage> icon=<resource id of hIcon, 0 for none, ? if unknown> tip=<szTip>"
-//   "winexec <command line> show=<n>"
+//   "launch app=<application name|null> cmd=<command line> cb=<STARTUPINFOA cb>
+//    flags=0x<dwFlags> show=<wShowWindow>"
 //   "messagebox owner=<0|set> text=<text> caption=<caption> type=0x<hex>"
 
 // The answer the fake message box gives (IDOK by default).
 void SetMessageBoxAnswer(int answer);
+
+// True once the product has closed both handles the last fake launch returned.
+bool LaunchHandlesClosed();

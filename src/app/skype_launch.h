@@ -1,0 +1,7 @@
+// Starting Skype at start-up, from the path Skype records for itself.
+#pragma once
+
+// Starts the program that `skypePath` (the "SkypePath" value, already expanded) names, and
+// returns without waiting for it. A value naming an existing file is that program, started
+// with no arguments; anything else is a command line, used as it stands. Empty: nothing.
+void StartSkype(const char* skypePath);
