@@ -1,4 +1,5 @@
 // Faults on request: a hung Skype, Skype quitting, and a second start.
+#include <algorithm>
 #include <thread>
 
 #include "sim_fixture.h"
@@ -9,10 +10,13 @@ TEST_F(SkypeSimTest, HangStopsEveryWindowForAWhileThenRecovers)
     HWND main = control.MainWindow();
     DWORD start = GetTickCount();
     ASSERT_TRUE(control.Hang(1500));
-    // The hang starts as soon as the simulator is back in its message loop.
-    Sleep(100);
-    // While hung, a send with a short timeout fails, and the main window does not answer.
+    // The hang starts as soon as the simulator is back in its message loop: from then on
+    // its main window does not answer.
     DWORD_PTR result = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 50, &result) == 0;
+    }, 1000));
+    // While hung, a send with a short timeout fails, and the main window does not answer.
     COPYDATASTRUCT data = {0, 5, const_cast<char*>("PING")};
     EXPECT_EQ(SendMessageTimeoutA(fake.ApiWindow(), WM_COPYDATA,
                                   reinterpret_cast<WPARAM>(fake.Window()),
@@ -80,7 +84,12 @@ TEST_F(SkypeSimTest, ControlChannelAnswersWhileTheClientIsHung)
     });
     ASSERT_EQ(WaitForSingleObject(attached, 10000), WAIT_OBJECT_0);
     ASSERT_TRUE(control.Notify("USERSTATUS AWAY"));
-    Sleep(200);  // the simulator is now waiting in its send to the hung window
+    // Logged just before the send: the simulator is then waiting in its send to the hung
+    // window (its control channel still answers, as sent messages get in during the wait).
+    ASSERT_TRUE(WaitUntil([&] {
+        std::vector<std::string> log = SimLog();
+        return std::find(log.begin(), log.end(), "send USERSTATUS AWAY") != log.end();
+    }, 5000));
 
     DWORD start = GetTickCount();
     EXPECT_EQ(control.Incoming("Ann Example"), 1001);
