@@ -75,6 +75,10 @@ std::string OnButton(const std::string& verb, const std::string& key, bool press
             std::string number = NumberFieldText();
             if (!number.empty())
                 StartOutgoingCall(number);
+        } else if (upperKey == "NO") {
+            // Skype's hang-up button: the newest call ends as this side ending it does.
+            if (SimCall* call = NewestLiveCall())
+                HangUpLocally(*call);
         }
     }
     return verb + " " + upperKey;

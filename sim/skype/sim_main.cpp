@@ -10,6 +10,7 @@
 #include "main_form.h"
 #include "sim_log.h"
 #include "sim_options.h"
+#include "sim_permission.h"
 #include "sim_state.h"
 
 SimState g_sim;
@@ -39,6 +40,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!CreateMainForm(!g_sim.options.startHidden) || !CreateApiWindow() ||
         !CreateControlWindow())
         return kExitNoWindow;
+    if (g_sim.options.announceApi)
+        AnnounceApi();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,5 +1,10 @@
 // Command-line options of skypesim.exe. With none it behaves as a plain Skype would.
-//   --attach-status N         attach reply status (0, 1, 2, 3 or 0x8001); default 0
+//   --attach-status N         every discovery answered with this status alone (0, 1, 2, 3 or
+//                             0x8001); default: 1 then 0, as Skype answers a known program
+//   --ask-permission          the client is not yet allowed: a discovery opens a question
+//                             that a control request answers
+//   --remember-refusal        a refused client gets 2 on later discoveries, no new question
+//   --announce-api            "API available" (0x8001) to every top-level window at start
 //   --attach-timing sync|posted  answer inside the discovery broadcast (default) or after it
 //   --no-pong                 never answer PING
 //   --misspelt-reply          answer "GET CALL <id> PARTENER_DISPNAME" with the name

@@ -15,6 +15,13 @@ struct DialBuffer {
 
 enum { kKeyToneCount = 12 };
 
+// What Skype last said about our access while we are not attached.
+enum SkypeAccess {
+    kAccessUnknown, // nothing yet, or Skype (re)started
+    kAccessAsking,  // Skype asks its user whether to allow us
+    kAccessRefused, // its user refused
+};
+
 struct AppState {
     char windowTitle[100];
     HINSTANCE instance;
@@ -27,12 +34,17 @@ struct AppState {
     int handsetStatus;        // 0: handset present; anything else: absent
     HWND skypeApiWindow;      // null while Skype is not attached
     int unansweredPings;
+    SkypeAccess skypeAccess;
+    int discoveryPauseTicks;  // keep-alive ticks left before the next discovery while Skype
+                              // asks its user or has refused; 0: discover on every tick
     HWND skypeMainWindow;     // cache kept by FindSkypeMainWindow
 
     int placedCallId;
     int ringingCallId;
     int callerAskedCallId;    // the ringing call whose caller we still ask Skype for
                               // (display name, then handle); 0 when none
+    int silentRingCallId;     // an incoming call that rings while the handset is lifted, its
+                              // ringer not started; 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator

@@ -2,6 +2,7 @@
 // reads top to bottom.
 #include "app/reactions.h"
 
+#include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/handset_callbacks.h"
 #include "app/status.h"
@@ -92,14 +93,36 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
 
 void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    if (TakeAttachReply(wParam, lParam))
+    switch (TakeAttachReply(wParam, lParam)) {
+    case kAttachAttached:
         RefreshStatus();
+        break;
+    case kAttachAsking:
+    case kAttachRefused:
+        ShowSkypeAccess();
+        break;
+    case kAttachApiAvailable:
+        ShowSkypeAccess();
+        // Posted, not broadcast from here: Skype's message may itself be part of a broadcast
+        // or a send that waits for us.
+        PostMessageA(g_app.ownWindow, WM_APP_SKYPE_AVAILABLE, 0, 0);
+        break;
+    case kAttachOther:
+        break;
+    }
+}
+
+void OnSkypeAvailable()
+{
+    if (!g_app.skypeApiWindow)
+        SendDiscoverBroadcast();
 }
 
 void OnKeepAliveTimer()
 {
     switch (KeepAliveTick()) {
     case kKeepAlivePinged:
+    case kKeepAliveWaiting:
         break;
     case kKeepAliveNotAttached:
         SendDiscoverBroadcast();

@@ -139,8 +139,11 @@ void DispatchSkypeKey(int key)
         if (g_app.hookState == 1)
             break;
         g_app.hookState = 1;
-        SendHook(1);
-        EmptyDialBuffer();
+        SendHook(1); // kept for the older Skype versions that knew it; later ones ignore it
+        HangUpCalls();
+        // A caller whose call came while the handset was lifted keeps the display.
+        if (!RingSilentCall())
+            EmptyDialBuffer();
         ResetSkype();
         break;
     case kHookOff:
@@ -149,6 +152,7 @@ void DispatchSkypeKey(int key)
         g_app.hookState = 0;
         SendSkypeCommand("FOCUS");
         SendHook(0);
+        AnswerRingingCallOnLift(); // read after the sends: the call may have ended meanwhile
         break;
     default:
         break; // no meaning while Skype is attached
