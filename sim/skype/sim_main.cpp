@@ -8,6 +8,7 @@
 #include "api_window.h"
 #include "control_window.h"
 #include "main_form.h"
+#include "sim_devices.h"
 #include "sim_log.h"
 #include "sim_options.h"
 #include "sim_permission.h"
@@ -40,6 +41,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!CreateMainForm(!g_sim.options.startHidden) || !CreateApiWindow() ||
         !CreateControlWindow())
         return kExitNoWindow;
+    LoadSoundDevices();
     if (g_sim.options.announceApi)
         AnnounceApi();
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "audio/device_names.h"
 #include "skype/call_id_set.h"
 
 // What the LCD's text line shows: digits typed, or a caller's name.
@@ -14,6 +15,14 @@ struct DialBuffer {
 };
 
 enum { kKeyToneCount = 12 };
+
+// One direction of Skype's call audio: the name asked for (UTF-8) and what Skype made of it.
+struct SkypeAudioDevice {
+    char asked[kDeviceNameBytes]; // in the last SET sent
+    char told[kDeviceNameBytes];  // echoed by Skype: the device it uses
+    bool refused;                 // Skype answered the last SET with ERROR 50
+    int attempts;                 // SETs sent for `asked`
+};
 
 // What Skype last said about our access while we are not attached.
 enum SkypeAccess {
@@ -51,9 +60,9 @@ struct AppState {
     bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on
 
-    // The device names Skype was last told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
-    char skypeAudioOut[MAXPNAMELEN];
-    char skypeAudioIn[MAXPNAMELEN];
+    // The sound devices Skype is told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
+    SkypeAudioDevice skypeAudioOut;
+    SkypeAudioDevice skypeAudioIn;
 
     DialBuffer dialBuffer;
     UINT keyToneTable[kKeyToneCount];

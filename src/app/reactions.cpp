@@ -88,6 +88,8 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
         TakePong();
     else if (StartsWithIgnoringAsciiCase(text.Get(), "CALL "))
         HandleCallNotification(text.Get());
+    else
+        (void)TakeAudioDeviceReply(text.Get()); // the rest of Skype's news is not ours
     return 1;
 }
 
@@ -122,6 +124,9 @@ void OnKeepAliveTimer()
 {
     switch (KeepAliveTick()) {
     case kKeepAlivePinged:
+        if (g_app.handsetStatus == 0)
+            RetryRefusedSkypeAudioDevices();
+        break;
     case kKeepAliveWaiting:
         break;
     case kKeepAliveNotAttached:
