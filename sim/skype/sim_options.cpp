@@ -61,6 +61,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
             options->rememberRefusal = true;
         } else if (std::strcmp(option, "--announce-api") == 0) {
             options->announceApi = true;
+        } else if (std::strcmp(option, "--skype-5") == 0) {
+            options->laterMainWindow = true;
         } else if (std::strcmp(option, "--hidden") == 0) {
             options->startHidden = true;
         } else if (std::strcmp(option, "--allow-second") == 0) {

@@ -14,6 +14,8 @@
 //   --get-delay MS            replies to GET come MS later, as messages of their own
 //   --ring-on-attach NAME     a call from NAME rings the moment a client attaches, its
 //                             RINGING sent while the client's broadcast is still running
+//   --skype-5                 main window class "tSkMainForm", title "Skype™ - simulator", as
+//                             Skype 5.1 and later name it
 //   --hidden                  start with the main window hidden
 //   --allow-second            run even when another simulator runs on this desktop
 #pragma once

@@ -22,6 +22,7 @@ struct SimOptions {
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
+    bool laterMainWindow = false; // main window named as by Skype 5.1 and later
     bool allowSecond = false;    // run even when another simulator runs on this desktop
 };
 

@@ -271,6 +271,26 @@ TEST_F(CallsE2E, CallEndedBeforeTheHandleArrivesLeavesTheDisplayIdle)
                     run.Received());
 }
 
+// Skype 5.1 and later name the main window's class plain "tSkMainForm": it is found for
+// YES's "is it shown" test, and NO empties its number field and closes it.
+TEST(CallsE2ELaterSkype, MainWindowOfLaterVersionsIsFound)
+{
+    SkypeRun run;
+    ASSERT_TRUE(run.Start("--no-duration --no-greeting --skype-5"));
+    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
+    for (int key : {5, 5, 50})
+        run.Key(key);
+    std::vector<SimCallInfo> calls;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.Calls(&calls) && calls.size() == 1; }, 5000))
+        << "YES was not pressed in Skype";
+    run.Key(30);
+    std::string number = "?";
+    EXPECT_TRUE(WaitUntil([&] {
+        return run.skype.NumberField(&number) && number.empty() && run.skype.MainWindowVisible() == 0;
+    }, 5000)) << "number field \"" << number << "\"";
+    EXPECT_EQ(run.driver.Close(), 0u);
+}
+
 // Closing the driver while a call rings must not leave the handset ringing on its own.
 TEST(CallsE2EShutdown, ClosingWhileACallRingsStopsTheRingerFirst)
 {
