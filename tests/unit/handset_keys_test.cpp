@@ -158,8 +158,8 @@ TEST_F(HandsetKeys, HookEventsActOnlyOnChangeOnBothPaths)
 }
 
 // The hook switch with calls about: putting the handset down ends the conversation and our
-// call not yet answered; lifting it answers the call whose ringer rings, after the letter's
-// two commands. The state is made by Skype's notifications, as in use.
+// call not yet answered; lifting it answers the call whose ringer rings, after FOCUS and
+// HOOK OFF. The state is made by Skype's notifications, as in use.
 TEST_F(HandsetKeys, HookSwitchEndsAndAnswersCalls)
 {
     const struct {
