@@ -116,7 +116,9 @@ void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
 
 void OnSkypeAvailable()
 {
-    if (!g_app.skypeApiWindow)
+    // Not when Skype has answered since (a discovery on a tick came first): each discovery
+    // while Skype asks its user would open another question.
+    if (!g_app.skypeApiWindow && g_app.discoveryPauseTicks == 0)
         SendDiscoverBroadcast();
 }
 

@@ -77,9 +77,9 @@ TEST_F(SkypeLink, OnlyAttachStatusZeroAttaches)
     EXPECT_SEQUENCE((Sequence{"attached again", attached}), Log());
 }
 
-// Attach replies against keep-alive ticks, while not attached. Script: T = a tick, 1/2/3/0 =
-// that attach status, a = 0x8001 (API available). Seen: per tick "d" when it discovered,
-// "." when not; per reply a "d" for each discovery it caused, once posted messages ran.
+// Attach replies against keep-alive ticks, while not attached. Script: T = a tick, 1/2/3/5 =
+// that attach status, a = 0x8001 (API available), p = the posted messages run. Seen: per
+// tick "d" when it discovered, "." when not; per other step a "d" for each discovery.
 TEST_F(SkypeLink, AttachRepliesPauseAndResumeDiscovery)
 {
     const std::string ticks29(29, 'T');
@@ -96,9 +96,11 @@ TEST_F(SkypeLink, AttachRepliesPauseAndResumeDiscovery)
          "USB Device Driver (Refused: allow in Skype Options > Advanced)"},
         {"asking, then refused: counted afresh", "1TTTTT2" + ticks29 + "T",
          "....." + quiet29 + "d", "USB Device Driver (Refused: allow in Skype Options > Advanced)"},
-        {"asking, then API available", "1TTaT", "..dd", "USB Device Driver (Please Launch Skype)"},
-        {"refused, then API available", "2Ta", ".d", "USB Device Driver (Please Launch Skype)"},
-        {"API available", "aT", "dd", "USB Device Driver (Please Launch Skype)"},
+        {"asking, then API available", "1TTapT", "..dd", "USB Device Driver (Please Launch Skype)"},
+        {"refused, then API available", "2Tap", ".d", "USB Device Driver (Please Launch Skype)"},
+        {"API available", "apT", "dd", "USB Device Driver (Please Launch Skype)"},
+        {"API available, asking before its discovery ran", "a1pT", ".",
+         "USB Device Driver (Allow it in Skype)"},
         {"not available changes nothing", "3TT1T3T", "dd..", "USB Device Driver (Allow it in Skype)"},
         {"another status changes nothing", "5T", "d", "USB Device Driver (Please Launch Skype)"},
     };
@@ -110,13 +112,14 @@ TEST_F(SkypeLink, AttachRepliesPauseAndResumeDiscovery)
             size_t before = Filter(Log(), "discover").size();
             if (step == 'T') {
                 SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+            } else if (step == 'p') {
+                MSG message;
+                while (PeekMessageA(&message, ownWindow, 0, 0, PM_REMOVE))
+                    DispatchMessageA(&message);
             } else {
                 SendAttach(fakeSkype, step == 'a' ? 0x8001 : step - '0');
                 // Never from inside Skype's message: posted, it runs from the message loop.
                 EXPECT_EQ(Filter(Log(), "discover").size(), before) << "step " << step;
-                MSG message;
-                while (PeekMessageA(&message, ownWindow, 0, 0, PM_REMOVE))
-                    DispatchMessageA(&message);
             }
             size_t found = Filter(Log(), "discover").size() - before;
             seen += std::string(found, 'd');
