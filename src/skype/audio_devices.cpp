@@ -48,10 +48,12 @@ void TellSkypeDevices(Send send)
         kDirections[i].choose(names[i]);
     for (int i = 0; i < 2; ++i) {
         SkypeAudioDevice& device = *kDirections[i].device;
-        if (send == kAlways)
+        if (send == kAlways) {
             device.told[0] = '\0'; // a new link: nothing is known to be in use
-        else if (strcmp(names[i], device.asked) == 0)
+            device.attempts = 0;
+        } else if (strcmp(names[i], device.asked) == 0) {
             continue; // asked already; a refusal is retried on the ticks
+        }
         Ask(kDirections[i], names[i]);
     }
 }

@@ -142,6 +142,12 @@ TEST_F(SoundDevices, RefusedNameIsRetriedOnLaterTicksABoundedNumberOfTimes)
     EXPECT_STREQ(g_app.skypeAudioIn.told, "USB Audio Device");
     EXPECT_STREQ(g_app.skypeAudioOut.told, "");
 
+    // A new attach counts afresh.
+    ClearLog();
+    OnSkypeAttachReply(WPARAM(fakeSkype), 0);
+    SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+    EXPECT_SEQUENCE((Sequence{"attached again", {out, in, out}}), SkypeCommands());
+
     // Refused once, then accepted: no more retries, and a device change with the same
     // choice sends nothing.
     Fresh();
