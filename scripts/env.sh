@@ -2,8 +2,9 @@
 #   start_env <build dir>  - private Wine prefix (created once), Xvfb when there is no
 #                            display, a private PulseAudio with named devices
 #   stop_env               - ends every process start_env started (also run on exit)
-# After start_env: WINE (the loader to use), WINEPREFIX, DISPLAY, PULSE_SERVER and USB_CAPTURE (the raw 22050 Hz
-# mono s16le stream played on "USB Audio Device") are exported.
+# After start_env: WINE (the loader to use), WINEPREFIX, DISPLAY, PULSE_SERVER, USB_CAPTURE (the raw 22050 Hz
+# mono s16le stream played on "USB Audio Device") and SKYPESIM_SOUND_DEVICES (the Skype
+# simulator's device list) are exported.
 
 ENV_PIDS=()
 
@@ -58,7 +59,7 @@ load-module module-cli-protocol-unix
 load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
 load-module module-pipe-sink sink_name=usb_out file=$PULSE_DIR/usb.fifo format=s16le rate=22050 channels=1 use_system_clock_for_timing=yes sink_properties=device.description="USB\ Audio\ Device"
 load-module module-null-source source_name=line_in description=Line\ In
-load-module module-null-source source_name=usb_in description=USB\ Audio\ Device
+load-module module-null-source source_name=usb_in description="Mikrofon (USB-Audiogerät)"
 # Every sink has a monitor source, which Wine lists as a recording device; Windows has no such
 # thing. Name them without "USB", so that the handset's microphone is the only USB recording
 # device, as on a real PC.
@@ -78,6 +79,16 @@ PA
         sleep 0.1
     done
     cp "$PULSE_DIR/runtime/pulse/pid" "$PULSE_DIR/pid" 2>/dev/null || true
+    # The Skype simulator's own device list, from the sound server's descriptions (not from
+    # what Wine's waveOut and waveIn make of them), as Z: path for the Windows side.
+    local devices="$PULSE_DIR/sound-devices.txt"
+    for i in $(seq 1 50); do
+        LC_ALL=C pactl list short sources 2>/dev/null | grep -q usb_in && break
+        sleep 0.1
+    done
+    { LC_ALL=C pactl list sinks | sed -n 's/^[[:space:]]*Description: /out /p'
+      LC_ALL=C pactl list sources | sed -n 's/^[[:space:]]*Description: /in /p'; } > "$devices"
+    export SKYPESIM_SOUND_DEVICES="Z:${devices//\//\\}"
     # The pipe sink writes into a FIFO; this reader keeps what was played.
     cat "$PULSE_DIR/usb.fifo" >> "$USB_CAPTURE" &
     ENV_PIDS+=($!)

@@ -5,6 +5,7 @@
 #include "sim_calls.h"
 #include "sim_commands.h"
 #include "sim_log.h"
+#include "sim_permission.h"
 #include "sim_state.h"
 
 namespace {
@@ -20,7 +21,7 @@ LRESULT OnDiscover(HWND client)
     if (!IsWindow(client) || client == g_sim.apiWindow)
         return 0;
     g_sim.lastDiscoverer = client;
-    SendAttach(client, g_sim.options.attachStatus);
+    AnswerDiscovery(client);
     return 1;
 }
 
@@ -45,9 +46,13 @@ LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
 {
     std::string command = CopyDataText(data);
     LogEvent("recv " + command);
-    // Replies go to the attached client only; anyone else is not answered.
-    if (!sender || sender != g_sim.attachedClient)
+    // Replies go to the attached client only. A program that asked for access and has not
+    // got it is told so; anyone else is not answered.
+    if (!sender || sender != g_sim.attachedClient) {
+        if (sender && sender == g_sim.lastDiscoverer && IsWindow(sender))
+            SendToWindow(sender, "ERROR 68");
         return 0;
+    }
     std::string reply = HandleApiCommand(command);
     if (reply.empty())
         return 1;
@@ -115,18 +120,18 @@ void SendAttach(HWND client, unsigned status)
         QueueNotification("CURRENTUSERHANDLE simulator");
         QueueNotification("USERSTATUS ONLINE");
     }
+    // Skype sends "pending authorisation" without its window, as the recordings show.
+    WPARAM api = status == 1 ? 0 : reinterpret_cast<WPARAM>(g_sim.apiWindow);
     if (g_sim.options.attachPosted) {
         // Posted, the reply waits in the client's queue: it is handled only after the
         // client's broadcast has returned, never inside it.
-        PostMessageW(client, g_sim.attachMessage, reinterpret_cast<WPARAM>(g_sim.apiWindow),
-                     LPARAM(status));
+        PostMessageW(client, g_sim.attachMessage, api, LPARAM(status));
         return;
     }
     // Sent, the reply reaches a client that broadcast with SendMessage while it still waits
     // in its broadcast.
     DWORD_PTR result = 0;
-    (void)SendMessageTimeoutW(client, g_sim.attachMessage,
-                              reinterpret_cast<WPARAM>(g_sim.apiWindow), LPARAM(status),
+    (void)SendMessageTimeoutW(client, g_sim.attachMessage, api, LPARAM(status),
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
     if (status == 0 && !g_sim.options.ringOnAttach.empty()) {
         // Sent now, not from the outbox: the client is still inside its broadcast.
@@ -140,11 +145,16 @@ bool SendToClient(const std::string& text)
     HWND client = g_sim.attachedClient;
     if (!client)
         return false;
+    return SendToWindow(client, text);
+}
+
+bool SendToWindow(HWND window, const std::string& text)
+{
     LogEvent("send " + text);
     // The NUL is part of the data, as Skype sends it.
     COPYDATASTRUCT data = {0, DWORD(text.size() + 1), const_cast<char*>(text.c_str())};
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(client, WM_COPYDATA, reinterpret_cast<WPARAM>(g_sim.apiWindow),
+    if (!SendMessageTimeoutA(window, WM_COPYDATA, reinterpret_cast<WPARAM>(g_sim.apiWindow),
                              reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
                              kSendTimeoutMs, &result)) {
         LogEvent("undelivered " + text);

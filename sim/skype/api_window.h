@@ -17,6 +17,8 @@ void SendAttach(HWND client, unsigned status);
 // Sends `text` to the attached client at once (used for replies, inside the command's send).
 // False when nobody is attached or the send failed.
 bool SendToClient(const std::string& text);
+// The same to any window (a program not attached).
+bool SendToWindow(HWND window, const std::string& text);
 
 // Queues a notification; the message loop sends it soon after, in order.
 void QueueNotification(const std::string& text);

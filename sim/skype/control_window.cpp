@@ -4,6 +4,10 @@
 //   attach-status <n>        status of the attach reply to later broadcasts (0, 1, 2, 3, 0x8001)
 //   attach-timing sync|posted  answer inside the broadcast or after it
 //   attach <n>               send the attach message with status n to the latest discoverer now
+//   ask-permission on|off    a client not yet allowed opens a question when it discovers
+//   allow, refuse            the user answers the open question (0 or 2 to its asker)
+//   remember-refusal on|off  a refused client gets 2 at once on later discoveries
+//   questions                payload: how many questions have been opened
 //   pong on|off              answer PING or stay silent
 //   misspelt on|off          answer "GET CALL <id> PARTENER_DISPNAME" with the name
 //   duration on|off          DURATION lines while calls are in progress
@@ -43,6 +47,7 @@
 #include "main_form.h"
 #include "sim_calls.h"
 #include "sim_log.h"
+#include "sim_permission.h"
 #include "sim_state.h"
 
 namespace {
@@ -162,6 +167,7 @@ Reply Execute(const std::string& request)
             return Error("expected a status");
         if (verb == "attach-status") {
             options.attachStatus = unsigned(number);
+            options.attachStatusFixed = true;
             return Ok();
         }
         if (!IsWindow(g_sim.lastDiscoverer))
@@ -171,6 +177,16 @@ Reply Execute(const std::string& request)
                      reinterpret_cast<WPARAM>(g_sim.lastDiscoverer), LPARAM(number));
         return Ok();
     }
+    if (verb == "allow" || verb == "refuse") {
+        std::string reason;
+        return AnswerQuestion(verb == "allow", &reason) ? Ok() : Error(reason);
+    }
+    if (verb == "questions")
+        return Ok(Format("%d", QuestionsAsked()));
+    if (verb == "ask-permission")
+        return SetSwitch(argument, &options.askPermission);
+    if (verb == "remember-refusal")
+        return SetSwitch(argument, &options.rememberRefusal);
     if (verb == "attach-timing") {
         if (argument != "sync" && argument != "posted")
             return Error("expected sync or posted");

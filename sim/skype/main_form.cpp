@@ -11,6 +11,9 @@ namespace {
 // Class and title the program recognises Skype's main window by.
 const wchar_t kMainClass[] = L"tSkMainForm.UnicodeClass";
 const wchar_t kMainTitle[] = L"Skype(TM) - simulator";
+// Skype 5.1 and later: no class suffix, and a trade mark sign in the title.
+const wchar_t kLaterMainClass[] = L"tSkMainForm";
+const wchar_t kLaterMainTitle[] = L"Skype\u2122 - simulator";
 // Skype's tab control is a "TPageControl"; the program looks for "PageControl" in the name.
 const wchar_t kPageControlClass[] = L"TPageControl";
 
@@ -199,9 +202,11 @@ bool CreateMainForm(bool visible)
     windowClass.hInstance = g_sim.instance;
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMainClass;
+    bool later = g_sim.options.laterMainWindow;
+    windowClass.lpszClassName = later ? kLaterMainClass : kMainClass;
     RegisterClassExW(&windowClass);
-    g_sim.mainWindow = CreateWindowExW(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW, 120, 80,
+    g_sim.mainWindow = CreateWindowExW(0, windowClass.lpszClassName,
+                                       later ? kLaterMainTitle : kMainTitle, WS_OVERLAPPEDWINDOW, 120, 80,
                                        520, 460, nullptr, nullptr, g_sim.instance, nullptr);
     if (!g_sim.mainWindow)
         return false;

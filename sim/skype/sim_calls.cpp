@@ -53,6 +53,8 @@ SimCall* FindCall(int id)
 int StartIncomingCall(const std::string& handle, const std::string& displayName)
 {
     SimCall& call = AddCall(handle, displayName, true);
+    // Skype puts an incoming call in no conference first.
+    QueueNotification(Format("CALL %d CONF_ID 0", call.id));
     SetCallStatus(call, "RINGING");
     return call.id;
 }
@@ -73,9 +75,9 @@ int StartOutgoingCall(const std::string& number)
 {
     // Skype shows a dialled number as the call's display name too.
     SimCall& call = AddCall(number, number, false);
-    SetCallStatus(call, "UNPLACED");
-    SetCallStatus(call, "ROUTING");
-    SetCallStatus(call, "RINGING");
+    // Skype reports ROUTING and RINGING of a placed call twice each, as recorded.
+    for (const char* status : {"UNPLACED", "ROUTING", "ROUTING", "RINGING", "RINGING"})
+        SetCallStatus(call, status);
     return call.id;
 }
 
@@ -83,14 +85,22 @@ void SetCallStatus(SimCall& call, const char* status)
 {
     call.status = status;
     call.statusTick = GetTickCount();
-    if (std::strcmp(status, "INPROGRESS") == 0 && !call.connected) {
+    bool connecting = std::strcmp(status, "INPROGRESS") == 0 && !call.connected;
+    if (connecting) {
         call.connected = true;
         call.connectedTick = call.statusTick;
         call.durationSent = 0;
     }
     if (IsCallEnded(call))
         call.endedTick = call.statusTick;
+    // A call that ends normally has its reason (14) told first.
+    if (std::strcmp(status, "FINISHED") == 0)
+        QueueNotification(Format("CALL %d FAILUREREASON 14", call.id));
     QueueNotification(Format("CALL %d STATUS %s", call.id, status));
+    if (connecting) {
+        QueueNotification(Format("CALL %d VIDEO_SEND_STATUS AVAILABLE", call.id));
+        QueueNotification(Format("CALL %d VIDEO_STATUS VIDEO_BOTH_ENABLED", call.id));
+    }
 }
 
 bool HangUpLocally(SimCall& call)

@@ -8,6 +8,7 @@
 #include "api_window.h"
 #include "main_form.h"
 #include "sim_calls.h"
+#include "sim_devices.h"
 #include "sim_log.h"
 #include "sim_state.h"
 
@@ -75,6 +76,10 @@ std::string OnButton(const std::string& verb, const std::string& key, bool press
             std::string number = NumberFieldText();
             if (!number.empty())
                 StartOutgoingCall(number);
+        } else if (upperKey == "NO") {
+            // Skype's hang-up button: the newest call ends as this side ending it does.
+            if (SimCall* call = NewestLiveCall())
+                HangUpLocally(*call);
         }
     }
     return verb + " " + upperKey;
@@ -167,7 +172,13 @@ std::string OnSet(std::string rest)
     std::string what = Upper(NextWord(rest));
     if (what == "CALL")
         return OnSetCall(rest);
-    if (what == "AUDIO_IN" || what == "AUDIO_OUT" || what == "RINGER")
+    if (what == "AUDIO_IN" || what == "AUDIO_OUT") {
+        // Skype reads its commands as UTF-8 and takes only a device it lists.
+        if (!IsSoundDevice(what == "AUDIO_OUT", rest))
+            return "ERROR 50 cannot set device";
+        return what + " " + rest;
+    }
+    if (what == "RINGER")
         return what + " " + rest;
     if (what == "MUTE") {
         std::string value = Upper(rest);

@@ -8,8 +8,10 @@
 #include "api_window.h"
 #include "control_window.h"
 #include "main_form.h"
+#include "sim_devices.h"
 #include "sim_log.h"
 #include "sim_options.h"
+#include "sim_permission.h"
 #include "sim_state.h"
 
 SimState g_sim;
@@ -39,6 +41,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!CreateMainForm(!g_sim.options.startHidden) || !CreateApiWindow() ||
         !CreateControlWindow())
         return kExitNoWindow;
+    LoadSoundDevices();
+    if (g_sim.options.announceApi)
+        AnnounceApi();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

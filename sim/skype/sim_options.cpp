@@ -25,6 +25,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
             if (!ParseUnsigned(value, &number))
                 return false;
             options->attachStatus = unsigned(number);
+            options->attachStatusFixed = true;
             ++i;
         } else if (std::strcmp(option, "--attach-timing") == 0) {
             if (!value || (std::strcmp(value, "sync") != 0 && std::strcmp(value, "posted") != 0))
@@ -54,6 +55,14 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
             options->duration = false;
         } else if (std::strcmp(option, "--no-greeting") == 0) {
             options->greeting = false;
+        } else if (std::strcmp(option, "--ask-permission") == 0) {
+            options->askPermission = true;
+        } else if (std::strcmp(option, "--remember-refusal") == 0) {
+            options->rememberRefusal = true;
+        } else if (std::strcmp(option, "--announce-api") == 0) {
+            options->announceApi = true;
+        } else if (std::strcmp(option, "--skype-5") == 0) {
+            options->laterMainWindow = true;
         } else if (std::strcmp(option, "--hidden") == 0) {
             options->startHidden = true;
         } else if (std::strcmp(option, "--allow-second") == 0) {

@@ -8,7 +8,11 @@
 #include <vector>
 
 struct SimOptions {
-    unsigned attachStatus = 0;   // lParam of the attach reply to a discovery broadcast
+    bool attachStatusFixed = false; // every discovery answered with attachStatus alone
+    unsigned attachStatus = 0;   // lParam of that attach reply
+    bool askPermission = false;  // the client is not yet allowed: a discovery opens a question
+    bool rememberRefusal = false; // a refused client gets 2 at once on later discoveries
+    bool announceApi = false;    // "API available" (0x8001) to every window at start
     bool attachPosted = false;   // false: answer inside the broadcast; true: after it
     bool pong = true;            // answer "PING" with "PONG"
     bool misspeltReply = false;  // answer the misspelt display-name property with a name
@@ -18,6 +22,7 @@ struct SimOptions {
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
+    bool laterMainWindow = false; // main window named as by Skype 5.1 and later
     bool allowSecond = false;    // run even when another simulator runs on this desktop
     bool focusStaysBehind = false;  // FOCUS shows the main window but leaves the foreground
 };
@@ -47,6 +52,15 @@ struct SimLogEntry {
     std::string text;
 };
 
+// The user's answer to "allow this program to use Skype?" (one client program).
+struct SimPermission {
+    bool allowed = false;
+    bool refused = false;
+    bool open = false;        // a question waits for the user
+    int questions = 0;        // questions opened since start
+    HWND asker = nullptr;     // the client that asked last
+};
+
 struct SimState {
     SimOptions options;
     HINSTANCE instance = nullptr;
@@ -62,6 +76,7 @@ struct SimState {
 
     HWND attachedClient = nullptr;  // receives replies and notifications
     HWND lastDiscoverer = nullptr;  // wParam of the latest discovery broadcast
+    SimPermission permission;
 
     std::vector<SimCall> calls;
     int nextCallId = 1001;

@@ -121,6 +121,17 @@ bool SkypeSimClient::SetAttachStatus(unsigned status)
     return Request("attach-status " + std::to_string(status));
 }
 
+bool SkypeSimClient::AnswerQuestion(bool allow)
+{
+    return Request(allow ? "allow" : "refuse");
+}
+
+int SkypeSimClient::QuestionsAsked()
+{
+    std::string payload;
+    return Request("questions", &payload) ? std::atoi(payload.c_str()) : -1;
+}
+
 bool SkypeSimClient::SetAttachTiming(SimAttachTiming timing)
 {
     return Request(timing == SimAttachTiming::Sync ? "attach-timing sync" : "attach-timing posted");

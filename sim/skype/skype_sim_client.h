@@ -40,6 +40,9 @@ public:
 
     bool SetAttachStatus(unsigned status);
     bool SetAttachTiming(SimAttachTiming timing);
+    // The user answers Skype's open permission question (allow: 0, refuse: 2).
+    bool AnswerQuestion(bool allow);
+    int QuestionsAsked();  // questions opened since the simulator started; -1 on failure
     bool SendAttach(unsigned status);  // to the latest discoverer, now (unprompted)
     bool SetPingReplies(bool on);
     bool SetMisspeltReply(bool on);

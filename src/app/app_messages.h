@@ -7,4 +7,5 @@ enum {
     WM_APP_HANDSET_KEY = WM_APP + 1,  // wParam: the key code
     WM_APP_HANDSET_PLUG = WM_APP + 2, // wParam: connected, lParam: reserved
     WM_APP_FIRST_DISCOVERY = WM_APP + 3,
+    WM_APP_SKYPE_AVAILABLE = WM_APP + 4, // Skype announced its API: discover it
 };

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "audio/device_names.h"
 #include "skype/call_id_set.h"
 
 // What the LCD's text line shows: digits typed, or a caller's name.
@@ -14,6 +15,21 @@ struct DialBuffer {
 };
 
 enum { kKeyToneCount = 12 };
+
+// One direction of Skype's call audio: the name asked for (UTF-8) and what Skype made of it.
+struct SkypeAudioDevice {
+    char asked[kDeviceNameBytes]; // in the last SET sent
+    char told[kDeviceNameBytes];  // echoed by Skype: the device it uses
+    bool refused;                 // Skype answered the last SET with ERROR 50
+    int attempts;                 // SETs sent for `asked`
+};
+
+// What Skype last said about our access while we are not attached.
+enum SkypeAccess {
+    kAccessUnknown, // nothing yet, or Skype (re)started
+    kAccessAsking,  // Skype asks its user whether to allow us
+    kAccessRefused, // its user refused
+};
 
 struct AppState {
     char windowTitle[100];
@@ -27,21 +43,26 @@ struct AppState {
     int handsetStatus;        // 0: handset present; anything else: absent
     HWND skypeApiWindow;      // null while Skype is not attached
     int unansweredPings;
+    SkypeAccess skypeAccess;
+    int discoveryPauseTicks;  // keep-alive ticks left before the next discovery while Skype
+                              // asks its user or has refused; 0: discover on every tick
     HWND skypeMainWindow;     // cache kept by FindSkypeMainWindow
 
     int placedCallId;
     int ringingCallId;
     int callerAskedCallId;    // the ringing call whose caller we still ask Skype for
                               // (display name, then handle); 0 when none
+    int silentRingCallId;     // an incoming call that rings while the handset is lifted, its
+                              // ringer not started; 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
     BYTE inCall;              // written only by SetInCallIndicator
     bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on
 
-    // The device names Skype was last told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
-    char skypeAudioOut[MAXPNAMELEN];
-    char skypeAudioIn[MAXPNAMELEN];
+    // The sound devices Skype is told to use ("SET AUDIO_OUT" / "SET AUDIO_IN").
+    SkypeAudioDevice skypeAudioOut;
+    SkypeAudioDevice skypeAudioIn;
 
     DialBuffer dialBuffer;
     UINT keyToneTable[kKeyToneCount];

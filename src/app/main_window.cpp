@@ -224,6 +224,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_FIRST_DISCOVERY:
         OnFirstDiscovery();
         return 0;
+    case WM_APP_SKYPE_AVAILABLE:
+        OnSkypeAvailable();
+        return 0;
     default:
         break;
     }

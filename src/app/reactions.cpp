@@ -2,6 +2,7 @@
 // reads top to bottom.
 #include "app/reactions.h"
 
+#include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/handset_callbacks.h"
 #include "app/status.h"
@@ -87,19 +88,48 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
         TakePong();
     else if (StartsWithIgnoringAsciiCase(text.Get(), "CALL "))
         HandleCallNotification(text.Get());
+    else
+        (void)TakeAudioDeviceReply(text.Get()); // the rest of Skype's news is not ours
     return 1;
 }
 
 void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    if (TakeAttachReply(wParam, lParam))
+    switch (TakeAttachReply(wParam, lParam)) {
+    case kAttachAttached:
         RefreshStatus();
+        break;
+    case kAttachAsking:
+    case kAttachRefused:
+        ShowSkypeAccess();
+        break;
+    case kAttachApiAvailable:
+        ShowSkypeAccess();
+        // Posted, not broadcast from here: Skype's message may itself be part of a broadcast
+        // or a send that waits for us.
+        PostMessageA(g_app.ownWindow, WM_APP_SKYPE_AVAILABLE, 0, 0);
+        break;
+    case kAttachOther:
+        break;
+    }
+}
+
+void OnSkypeAvailable()
+{
+    // Not when Skype has answered since (a discovery on a tick came first): each discovery
+    // while Skype asks its user would open another question.
+    if (!g_app.skypeApiWindow && g_app.discoveryPauseTicks == 0)
+        SendDiscoverBroadcast();
 }
 
 void OnKeepAliveTimer()
 {
     switch (KeepAliveTick()) {
     case kKeepAlivePinged:
+        if (g_app.handsetStatus == 0)
+            RetryRefusedSkypeAudioDevices();
+        break;
+    case kKeepAliveWaiting:
         break;
     case kKeepAliveNotAttached:
         SendDiscoverBroadcast();

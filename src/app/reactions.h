@@ -24,6 +24,9 @@ void OnFirstDiscovery();
 LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam);
 // Skype's attach reply.
 void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam);
+// Posted on Skype's "API available": a discovery, unless attached by now or Skype has
+// answered another discovery since.
+void OnSkypeAvailable();
 // The 2-second keep-alive timer.
 void OnKeepAliveTimer();
 // The handset was plugged in (connected nonzero) or removed.

@@ -42,12 +42,12 @@ int SeamMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 // The notification-area icon (Shell_NotifyIconA).
 BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 
-// The sound devices' names (waveOutGetNumDevs / waveOutGetDevCapsA and the waveIn pair). A
+// The sound devices' names (waveOutGetNumDevs / waveOutGetDevCapsW and the waveIn pair). A
 // seam because the platform under test cannot add or remove a device in a running process.
 UINT SeamWaveOutGetNumDevs();
-MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps);
+MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSW* caps);
 UINT SeamWaveInGetNumDevs();
-MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps);
+MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSW* caps);
 
 // Sound output.
 MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,

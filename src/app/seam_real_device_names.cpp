@@ -7,9 +7,9 @@ UINT SeamWaveOutGetNumDevs()
     return waveOutGetNumDevs();
 }
 
-MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
+MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSW* caps)
 {
-    return waveOutGetDevCapsA(device, caps, sizeof *caps);
+    return waveOutGetDevCapsW(device, caps, sizeof *caps);
 }
 
 UINT SeamWaveInGetNumDevs()
@@ -17,7 +17,7 @@ UINT SeamWaveInGetNumDevs()
     return waveInGetNumDevs();
 }
 
-MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
+MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSW* caps)
 {
-    return waveInGetDevCapsA(device, caps, sizeof *caps);
+    return waveInGetDevCapsW(device, caps, sizeof *caps);
 }

@@ -11,6 +11,9 @@ namespace {
 const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";
 const char kTipAttached[] = "USB Device Driver (Skype Feature-Enabled)";
 const char kTipNoSkype[] = "USB Device Driver (Please Launch Skype)";
+// Skype runs but has not let us in yet. A tooltip holds at most 63 characters.
+const char kTipAsking[] = "USB Device Driver (Allow it in Skype)";
+const char kTipRefused[] = "USB Device Driver (Refused: allow in Skype Options > Advanced)";
 } // namespace
 
 StatusPicture CurrentStatusPicture()
@@ -19,6 +22,14 @@ StatusPicture CurrentStatusPicture()
         return {IDI_STATUS_NOPHONE, kTipNoHandset};
     if (g_app.skypeApiWindow)
         return {IDI_STATUS_ENABLED, kTipAttached};
+    switch (g_app.skypeAccess) {
+    case kAccessAsking:
+        return {IDI_STATUS_NOSKYPE, kTipAsking};
+    case kAccessRefused:
+        return {IDI_STATUS_NOSKYPE, kTipRefused};
+    case kAccessUnknown:
+        break;
+    }
     return {IDI_STATUS_NOSKYPE, kTipNoSkype};
 }
 
@@ -35,6 +46,14 @@ void RefreshStatus()
         SetSkypeIndicator(0);
         g_trayIcon.ModifyIcon(picture.iconId, picture.tooltip);
     }
+}
+
+void ShowSkypeAccess()
+{
+    if (g_app.handsetStatus != 0 || g_app.skypeApiWindow)
+        return; // "handset not connected" and "attached" say nothing of Skype's question
+    StatusPicture picture = CurrentStatusPicture();
+    g_trayIcon.ModifyIcon(picture.iconId, picture.tooltip);
 }
 
 void RestoreTrayIcon()

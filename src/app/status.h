@@ -15,6 +15,10 @@ StatusPicture CurrentStatusPicture();
 // handset present, Skype's audio devices. Repeats every step on every call.
 void RefreshStatus();
 
+// Skype answered our attach message without attaching us (it asks its user, refused, or has
+// just started): only the icon's tooltip can change, and only while the handset is present.
+void ShowSkypeAccess();
+
 // The shell lost the icon (Explorer restarted): adds it again with the current picture,
 // without touching the LCD or Skype.
 void RestoreTrayIcon();

@@ -13,7 +13,7 @@ bool ContainsUsb(const char* name)
 
 void CopyName(char* out, const char* name)
 {
-    lstrcpynA(out, name, MAXPNAMELEN);
+    lstrcpynA(out, name, kDeviceNameBytes);
 }
 } // namespace
 

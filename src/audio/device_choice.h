@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "audio/device_names.h"
+
 // Key tones: the first name that begins with "USB" (case-sensitive), else the first that
 // contains "USB", else device 0.
 UINT ChooseToneDevice(const char* const* names, UINT count);
@@ -15,7 +17,8 @@ const char* ChoosePlaybackDevice(const char* const* names, UINT count);
 // Skype's recording device: the last name containing "USB", else the first non-empty name.
 const char* ChooseRecordingDevice(const char* const* names, UINT count);
 
-// The choices over the live device lists; names are copied into `name` (MAXPNAMELEN bytes).
+// The choices over the live device lists; names are copied into `name` (kDeviceNameBytes
+// bytes, UTF-8).
 UINT ChosenToneDevice();
 void ChosenPlaybackDevice(char* name);
 void ChosenRecordingDevice(char* name);

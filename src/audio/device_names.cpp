@@ -14,7 +14,7 @@ DeviceNames ReadNames(UINT count, Query query)
     if (count == 0)
         return devices;
     devices.names = static_cast<const char**>(calloc(count, sizeof *devices.names));
-    devices.text = static_cast<char(*)[MAXPNAMELEN]>(calloc(count, MAXPNAMELEN));
+    devices.text = static_cast<char(*)[kDeviceNameBytes]>(calloc(count, kDeviceNameBytes));
     if (!devices.names || !devices.text)
         return DeviceNames();
     devices.count = count;
@@ -22,8 +22,10 @@ DeviceNames ReadNames(UINT count, Query query)
         Caps caps;
         if (query(id, &caps) != MMSYSERR_NOERROR)
             continue;
-        memcpy(devices.text[id], caps.szPname, MAXPNAMELEN);
-        devices.text[id][MAXPNAMELEN - 1] = '\0';
+        caps.szPname[MAXPNAMELEN - 1] = L'\0'; // a driver may fill all 32 units
+        if (WideCharToMultiByte(CP_UTF8, 0, caps.szPname, -1, devices.text[id],
+                                kDeviceNameBytes, nullptr, nullptr) == 0)
+            continue; // cannot happen with the buffer sized for the worst case
         devices.names[id] = devices.text[id];
     }
     return devices;
@@ -46,10 +48,10 @@ DeviceNames::~DeviceNames()
 
 DeviceNames ReadWaveOutNames()
 {
-    return ReadNames<WAVEOUTCAPSA>(SeamWaveOutGetNumDevs(), SeamWaveOutGetDevCaps);
+    return ReadNames<WAVEOUTCAPSW>(SeamWaveOutGetNumDevs(), SeamWaveOutGetDevCaps);
 }
 
 DeviceNames ReadWaveInNames()
 {
-    return ReadNames<WAVEINCAPSA>(SeamWaveInGetNumDevs(), SeamWaveInGetDevCaps);
+    return ReadNames<WAVEINCAPSW>(SeamWaveInGetNumDevs(), SeamWaveInGetDevCaps);
 }

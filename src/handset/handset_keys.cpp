@@ -45,25 +45,24 @@ void DialKey(char c)
     ShowDialBuffer();
 }
 
-// A virtual key pressed and, after the pause, released.
-void Keystroke(WORD virtualKey)
+// One keyboard event pressed and, after the pause, released.
+void PressAndRelease(INPUT press, INPUT release)
 {
-    INPUT press = VirtualKeyInput(virtualKey, false);
-    INPUT release = VirtualKeyInput(virtualKey, true);
     (void)SeamSendInput(1, &press);
     SeamPause(kPressReleasePauseMs);
     (void)SeamSendInput(1, &release);
+}
+
+void Keystroke(WORD virtualKey)
+{
+    PressAndRelease(VirtualKeyInput(virtualKey, false), VirtualKeyInput(virtualKey, true));
 }
 
 // Digits, "*" and "#" as characters: which key (and shift state) types them depends on the
 // user's keyboard layout ('1' is "&" on a French one, Shift+3 is "§" on a German one).
 void TypeCharacter(wchar_t character)
 {
-    INPUT press = CharacterInput(character, false);
-    INPUT release = CharacterInput(character, true);
-    (void)SeamSendInput(1, &press);
-    SeamPause(kPressReleasePauseMs);
-    (void)SeamSendInput(1, &release);
+    PressAndRelease(CharacterInput(character, false), CharacterInput(character, true));
 }
 } // namespace
 
@@ -149,8 +148,11 @@ void DispatchSkypeKey(int key)
         if (g_app.hookState == 1)
             break;
         g_app.hookState = 1;
-        SendHook(1);
-        EmptyDialBuffer();
+        SendHook(1); // kept for the older Skype versions that knew it; later ones ignore it
+        HangUpCalls();
+        // A caller whose call came while the handset was lifted keeps the display.
+        if (!RingSilentCall())
+            EmptyDialBuffer();
         ResetSkype();
         break;
     case kHookOff:
@@ -159,6 +161,7 @@ void DispatchSkypeKey(int key)
         g_app.hookState = 0;
         SendSkypeCommand("FOCUS");
         SendHook(0);
+        AnswerRingingCallOnLift(); // read after the sends: the call may have ended meanwhile
         break;
     default:
         break; // no meaning while Skype is attached

@@ -1,8 +1,6 @@
 // Tells Skype to use the handset's USB sound devices.
 #include "skype/audio_devices.h"
 
-#include <mmsystem.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -11,26 +9,58 @@
 #include "skype/skype_link.h"
 
 namespace {
+// One SET and two more on later ticks: a name Skype keeps refusing is not sent for ever.
+const int kMaxAudioAttempts = 3;
+
 enum Send { kAlways, kWhenChanged };
 
-void TellSkype(const char* keyword, const char* name, char* lastSent, Send send)
+struct Direction {
+    const char* keyword;
+    SkypeAudioDevice* device;
+    void (*choose)(char* name);
+};
+
+const Direction kDirections[] = {
+    {"AUDIO_OUT", &g_app.skypeAudioOut, ChosenPlaybackDevice},
+    {"AUDIO_IN", &g_app.skypeAudioIn, ChosenRecordingDevice},
+};
+
+void Ask(const Direction& direction, const char* name)
 {
-    if (send == kWhenChanged && strcmp(name, lastSent) == 0)
-        return;
-    lstrcpynA(lastSent, name, MAXPNAMELEN);
-    char command[100];
-    snprintf(command, sizeof command, "SET %s %s", keyword, name);
+    SkypeAudioDevice& device = *direction.device;
+    if (strcmp(name, device.asked) != 0) {
+        lstrcpynA(device.asked, name, kDeviceNameBytes);
+        device.attempts = 0;
+    }
+    device.refused = false;
+    ++device.attempts;
+    // A name of 31 UTF-16 units can take 93 bytes in UTF-8.
+    char command[sizeof "SET AUDIO_OUT " + kDeviceNameBytes];
+    snprintf(command, sizeof command, "SET %s %s", direction.keyword, name);
     SendSkypeCommand(command);
 }
 
 void TellSkypeDevices(Send send)
 {
-    char playback[MAXPNAMELEN];
-    char recording[MAXPNAMELEN];
-    ChosenPlaybackDevice(playback);
-    ChosenRecordingDevice(recording);
-    TellSkype("AUDIO_OUT", playback, g_app.skypeAudioOut, send);
-    TellSkype("AUDIO_IN", recording, g_app.skypeAudioIn, send);
+    // Both chosen before either is sent: the choice reads the names once.
+    char names[2][kDeviceNameBytes];
+    for (int i = 0; i < 2; ++i)
+        kDirections[i].choose(names[i]);
+    for (int i = 0; i < 2; ++i) {
+        SkypeAudioDevice& device = *kDirections[i].device;
+        if (send == kAlways) {
+            device.told[0] = '\0'; // a new link: nothing is known to be in use
+            device.attempts = 0;
+        } else if (strcmp(names[i], device.asked) == 0) {
+            continue; // asked already; a refusal is retried on the ticks
+        }
+        Ask(kDirections[i], names[i]);
+    }
+}
+
+bool Unanswered(const SkypeAudioDevice& device)
+{
+    return device.attempts > 0 && !device.refused && strcmp(device.asked, device.told) != 0;
 }
 } // namespace
 
@@ -42,4 +72,43 @@ void SelectSkypeAudioDevices()
 void UpdateSkypeAudioDevices()
 {
     TellSkypeDevices(kWhenChanged);
+}
+
+bool TakeAudioDeviceReply(const char* text)
+{
+    for (const Direction& direction : kDirections) {
+        size_t length = strlen(direction.keyword);
+        if (strncmp(text, direction.keyword, length) != 0 || text[length] != ' ')
+            continue;
+        SkypeAudioDevice& device = *direction.device;
+        const char* name = text + length + 1;
+        if (strcmp(name, device.asked) == 0) {
+            lstrcpynA(device.told, name, kDeviceNameBytes);
+            device.refused = false;
+        }
+        return true;
+    }
+    if (strncmp(text, "ERROR 50", 8) != 0 || (text[8] != '\0' && text[8] != ' '))
+        return false;
+    // Replies carry no tag: the refusal is for the earliest SET still unanswered, and the
+    // two are always sent output first.
+    for (const Direction& direction : kDirections) {
+        if (Unanswered(*direction.device)) {
+            direction.device->refused = true;
+            break;
+        }
+    }
+    return true;
+}
+
+void RetryRefusedSkypeAudioDevices()
+{
+    for (const Direction& direction : kDirections) {
+        const SkypeAudioDevice& device = *direction.device;
+        if (!device.refused || device.attempts >= kMaxAudioAttempts)
+            continue;
+        char name[kDeviceNameBytes];
+        direction.choose(name);
+        Ask(direction, name);
+    }
 }

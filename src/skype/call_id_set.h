@@ -23,6 +23,7 @@ public:
     bool IsEmpty() const { return count_ == 0; }
     size_t Count() const { return count_; }
     int Highest() const { return count_ ? ids_[count_ - 1] : 0; } // 0 when empty
+    int At(size_t index) const { return ids_[index]; }            // ascending, index < Count()
     void Clear() { count_ = 0; }
 
 private:

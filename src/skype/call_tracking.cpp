@@ -15,19 +15,39 @@ namespace {
 const char* const kNameMarkers[] = {" PARTNER_DISPNAME ", " PARTENER_DISPNAME "};
 const char kHandleMarker[] = " PARTNER_HANDLE ";
 
-enum CallStatus { kNone, kFailed, kRouting, kUnplaced, kRinging, kInProgress, kOnHold,
-                  kFinished, kMissed, kRefused };
+// What a status word does to the tracked call.
+enum StatusEffect {
+    kNoEffect,
+    kPlaced,    // our own call is being placed
+    kRings,     // rings here, or at the far end for our own call
+    kConnected, // in conversation
+    kEnds,      // the call is over
+};
 
-// Searched in this order; the first word found anywhere in the text decides.
-const struct {
+struct StatusRule {
     const char* word;
-    CallStatus status;
-} kStatusWords[] = {
-    {" STATUS FAILED", kFailed},       {" STATUS ROUTING", kRouting},
-    {" STATUS UNPLACED", kUnplaced},   {" STATUS RINGING", kRinging},
-    {" STATUS INPROGRESS", kInProgress}, {" STATUS ONHOLD", kOnHold},
-    {" STATUS FINISHED", kFinished},   {" STATUS MISSED", kMissed},
-    {" STATUS REFUSED", kRefused},
+    StatusEffect effect;
+    bool leavesConversation; // an ending that takes the id out of the active-call set
+    bool clearsRinging;      // an ending that forgets the ringing call id
+};
+
+// One row per word, searched in this order; the first word found anywhere in the text decides.
+// FAILED and UNPLACED end a call that never was in conversation. FINISHED keeps the ringing
+// id: a refused second call reports FINISHED while the first one goes on. Skype ends our own
+// call given up before the far end answers as CANCELLED, with no FINISHED after it. ONHOLD
+// changes nothing, and BUSY has no row: what a real Skype sends after it is not known, so it
+// is left as it always was.
+const StatusRule kStatusRules[] = {
+    {" STATUS FAILED", kEnds, false, true},
+    {" STATUS ROUTING", kPlaced, false, false},
+    {" STATUS UNPLACED", kEnds, false, true},
+    {" STATUS RINGING", kRings, false, false},
+    {" STATUS INPROGRESS", kConnected, false, false},
+    {" STATUS ONHOLD", kNoEffect, false, false},
+    {" STATUS FINISHED", kEnds, true, false},
+    {" STATUS MISSED", kEnds, true, true},
+    {" STATUS REFUSED", kEnds, true, true},
+    {" STATUS CANCELLED", kEnds, true, true},
 };
 
 bool IsBlank(char c)
@@ -123,26 +143,36 @@ void TakeHandle(int id, const char* handle)
     ShowCaller(handle);
 }
 
-CallStatus FindStatus(const char* text)
+const StatusRule* FindStatusRule(const char* text)
 {
-    for (const auto& entry : kStatusWords)
-        if (strstr(text, entry.word))
-            return entry.status;
-    return kNone;
+    for (const StatusRule& rule : kStatusRules)
+        if (strstr(text, rule.word))
+            return &rule;
+    return nullptr;
 }
 
 void OnRinging(int id)
 {
+    // Skype repeats a status two or three times in a row: the call already rings (here or at
+    // the far end), or was already refused as a second call. Call ids are never reused.
+    if (id == g_app.ringingCallId)
+        return;
     SetInCallIndicator(1);
     // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
     // while a send waits, and that report must be what stays; its answers to them are
     // matched against the ringing call.
     g_app.ringingCallId = id;
     g_app.callerAskedCallId = 0;
+    g_app.silentRingCallId = 0;
     if (g_app.placedCalls.Contains(id))
         return;
     if (g_app.activeCalls.IsEmpty()) {
-        RingHandset(1);
+        // A ringer at the ear of someone who holds the handset: the caller's name on the LCD
+        // is enough, and YES or the hook switch answers.
+        if (g_app.hookState == 0)
+            g_app.silentRingCallId = id;
+        else
+            RingHandset(1);
         g_app.callerAskedCallId = id;
         SendForCall("GET CALL %d PARTNER_DISPNAME", id);
     } else {
@@ -150,25 +180,24 @@ void OnRinging(int id)
     }
 }
 
-// FAILED, UNPLACED, FINISHED, MISSED, REFUSED. The indicator and the display belong to the
-// call in conversation, so they are cleared only when no call is left in conversation.
-void OnCallEnded(int id, CallStatus status)
+// The indicator and the display belong to the call in conversation, so they are cleared only
+// when no call is left in conversation.
+void OnCallEnded(int id, const StatusRule& rule)
 {
-    bool leavesActive = status == kFinished || status == kMissed || status == kRefused;
     // Decided before the removals so that the steps keep their order.
     bool noneActiveAfter = g_app.activeCalls.IsEmpty() ||
-                           (leavesActive && g_app.activeCalls.Count() == 1 &&
+                           (rule.leavesConversation && g_app.activeCalls.Count() == 1 &&
                             g_app.activeCalls.Contains(id));
 
     if (noneActiveAfter)
         SetInCallIndicator(0);
     RingHandset(0);
     g_app.placedCalls.Remove(id);
-    if (leavesActive)
+    if (rule.leavesConversation)
         g_app.activeCalls.Remove(id);
-    if (status != kFinished)
+    if (rule.clearsRinging)
         g_app.ringingCallId = 0;
-    if (leavesActive && noneActiveAfter)
+    if (rule.leavesConversation && noneActiveAfter)
         EmptyDialBuffer();
 }
 } // namespace
@@ -191,34 +220,35 @@ void HandleCallNotification(const char* text)
         return;
     }
     TakeDisplayName(id, text);
-    CallStatus status = FindStatus(text);
+    const StatusRule* rule = FindStatusRule(text);
+    if (!rule)
+        return;
     // Any news of the call but its ringing: it was answered or has ended, and a handle
-    // asked for it is no longer wanted.
-    if (status != kNone && status != kRinging && id == g_app.callerAskedCallId)
-        g_app.callerAskedCallId = 0;
-    switch (status) {
-    case kRouting:
+    // asked for it is no longer wanted, nor a ringer started for it.
+    if (rule->effect != kRings) {
+        if (id == g_app.callerAskedCallId)
+            g_app.callerAskedCallId = 0;
+        if (id == g_app.silentRingCallId)
+            g_app.silentRingCallId = 0;
+    }
+    switch (rule->effect) {
+    case kPlaced:
         g_app.placedCalls.Add(id);
         g_app.placedCallId = id;
         break;
-    case kRinging:
+    case kRings:
         OnRinging(id);
         break;
-    case kInProgress:
+    case kConnected:
         SetInCallIndicator(1);
         RingHandset(0);
         g_app.activeCalls.Add(id);
         g_app.ringingCallId = 0;
         break;
-    case kFailed:
-    case kUnplaced:
-    case kFinished:
-    case kMissed:
-    case kRefused:
-        OnCallEnded(id, status);
+    case kEnds:
+        OnCallEnded(id, *rule);
         break;
-    case kOnHold:
-    case kNone:
+    case kNoEffect:
         break;
     }
 }
@@ -226,6 +256,37 @@ void HandleCallNotification(const char* text)
 void AnswerCall(int callId)
 {
     SendForCall("SET CALL %d STATUS INPROGRESS", callId);
+}
+
+void HangUpCalls()
+{
+    // The ids are taken first: Skype's notifications handled inside the sends change the sets.
+    CallIdSet ending;
+    for (size_t i = 0; i < g_app.activeCalls.Count(); ++i)
+        ending.Add(g_app.activeCalls.At(i));
+    for (size_t i = 0; i < g_app.placedCalls.Count(); ++i)
+        ending.Add(g_app.placedCalls.At(i));
+    for (size_t i = 0; i < ending.Count(); ++i) {
+        int id = ending.At(i);
+        if (g_app.activeCalls.Contains(id) || g_app.placedCalls.Contains(id))
+            SendForCall("SET CALL %d STATUS FINISHED", id);
+    }
+}
+
+void AnswerRingingCallOnLift()
+{
+    // The ringer rings only for an incoming call, the one recorded as ringing.
+    if (g_app.ringerOn && g_app.ringingCallId > 0)
+        AnswerCall(g_app.ringingCallId);
+}
+
+bool RingSilentCall()
+{
+    if (g_app.silentRingCallId <= 0)
+        return false;
+    g_app.silentRingCallId = 0;
+    RingHandset(1);
+    return true;
 }
 
 int DtmfCallId()
@@ -250,5 +311,6 @@ void ForgetCallsOfLostSkype()
     g_app.placedCallId = 0;
     g_app.ringingCallId = 0;
     g_app.callerAskedCallId = 0;
+    g_app.silentRingCallId = 0;
     EmptyDialBuffer();
 }

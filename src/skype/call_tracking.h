@@ -9,6 +9,17 @@ void HandleCallNotification(const char* text);
 // Answers a ringing call: "SET CALL <id> STATUS INPROGRESS".
 void AnswerCall(int callId);
 
+// The handset was put down: every call in conversation, and our own call still being placed
+// or ringing at the far end, ended with "SET CALL <id> STATUS FINISHED", in ascending order.
+void HangUpCalls();
+
+// The handset was lifted: the incoming call whose ringer rings is answered.
+void AnswerRingingCallOnLift();
+
+// The handset was put down: an incoming call that came while it was lifted starts its ringer
+// now. True when one did.
+bool RingSilentCall();
+
 // The call that DTMF digits go to: the placed call while it is in conversation, else the
 // highest call in conversation, else the placed call.
 int DtmfCallId();

@@ -37,22 +37,42 @@ void SendDiscoverBroadcast()
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
 }
 
-bool TakeAttachReply(WPARAM wParam, LPARAM lParam)
+AttachReply TakeAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    if (lParam != 0)
-        return false;
-    g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
-    // The count belongs to one link: PINGs lost with a Skype that vanished must not count
-    // against the next one (they would get a healthy Skype dropped).
-    g_app.unansweredPings = 0;
-    (void)FindSkypeMainWindow(); // fills the cache
-    return true;
+    switch (lParam) {
+    case 0:
+        g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
+        g_app.skypeAccess = kAccessUnknown;
+        g_app.discoveryPauseTicks = 0;
+        // The count belongs to one link: PINGs lost with a Skype that vanished must not count
+        // against the next one (they would get a healthy Skype dropped).
+        g_app.unansweredPings = 0;
+        (void)FindSkypeMainWindow(); // fills the cache
+        return kAttachAttached;
+    case 1:
+        g_app.skypeAccess = kAccessAsking;
+        g_app.discoveryPauseTicks = kDiscoveryPauseTicks;
+        return kAttachAsking;
+    case 2:
+        g_app.skypeAccess = kAccessRefused;
+        g_app.discoveryPauseTicks = kDiscoveryPauseTicks;
+        return kAttachRefused;
+    case 0x8001:
+        g_app.skypeAccess = kAccessUnknown;
+        g_app.discoveryPauseTicks = 0;
+        return kAttachApiAvailable;
+    default:
+        return kAttachOther;
+    }
 }
 
 KeepAliveOutcome KeepAliveTick()
 {
-    if (!g_app.skypeApiWindow)
+    if (!g_app.skypeApiWindow) {
+        if (g_app.discoveryPauseTicks > 0 && --g_app.discoveryPauseTicks > 0)
+            return kKeepAliveWaiting;
         return kKeepAliveNotAttached;
+    }
     if (!IsWindow(g_app.skypeApiWindow)) {
         g_app.skypeApiWindow = nullptr; // the count is kept on this path
         return kKeepAliveSkypeGone;

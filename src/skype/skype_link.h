@@ -14,13 +14,26 @@ void SendSkypeCommand(const char* text);
 // window, so a hung window elsewhere cannot stop the driver.
 void SendDiscoverBroadcast();
 
-// Skype's attach reply: true when it attached us (status 0); Skype's API window is then
-// recorded, the unanswered PINGs counted from 0, and its main window looked up.
-bool TakeAttachReply(WPARAM wParam, LPARAM lParam);
+enum AttachReply {
+    kAttachOther,        // a status that changes nothing
+    kAttachAttached,     // 0: Skype's API window recorded, the unanswered PINGs counted from
+                         // 0, its main window looked up
+    kAttachAsking,       // 1: Skype asks its user; no discovery for a while
+    kAttachRefused,      // 2: its user refused; no discovery for a while
+    kAttachApiAvailable, // 0x8001: Skype started or its user logged in; discover now
+};
+// Skype's attach reply (lParam: the status, wParam: its API window), and what it changed.
+AttachReply TakeAttachReply(WPARAM wParam, LPARAM lParam);
+
+// How many keep-alive ticks (2 s each) no discovery is sent while Skype asks its user whether
+// to allow us, or after a refusal. Each discovery while its question is open opens another
+// question; the limit covers a question dismissed without an answer.
+enum { kDiscoveryPauseTicks = 30 };
 
 enum KeepAliveOutcome {
     kKeepAlivePinged,      // attached: a PING went out
-    kKeepAliveNotAttached, // nothing to ping
+    kKeepAliveNotAttached, // nothing to ping: time for a discovery
+    kKeepAliveWaiting,     // not attached, and Skype is not to be asked again yet
     kKeepAliveLinkDropped, // too many PINGs unanswered: the link is dropped
     kKeepAliveSkypeGone,   // Skype's API window no longer exists: the link is dropped
 };

@@ -14,6 +14,8 @@ namespace {
 // Skype's window class and title prefixes, tested in this order. The "?" is a literal
 // question mark, and there is deliberately no blank before the "-".
 const char kMainWindowClassPrefix[] = "tSkMainForm.UnicodeClass";
+// Skype 5.1 and later register the main window's class without the suffix.
+const char kMainWindowClassOfLaterVersions[] = "tSkMainForm";
 const char* const kMainWindowTitlePrefixes[] = {
     "Skype?-", "TOM-Skype", "PChome-Skype", "LiveDoor-Skype", "Skype(TM) -",
 };
@@ -112,7 +114,8 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b)
 
 bool IsSkypeMainWindowName(const char* className, const char* title)
 {
-    if (StartsWithIgnoringAsciiCase(className, kMainWindowClassPrefix))
+    if (StartsWithIgnoringAsciiCase(className, kMainWindowClassPrefix) ||
+        EqualsIgnoringAsciiCase(className, kMainWindowClassOfLaterVersions))
         return true;
     for (const char* prefix : kMainWindowTitlePrefixes) {
         if (StartsWithIgnoringAsciiCase(title, prefix))

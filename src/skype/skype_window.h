@@ -26,7 +26,8 @@ HWND ClearSkypeEditBox();
 bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern);
 // True when both are equal, ignoring the case of the ASCII letters A-Z only.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
-// The name test for Skype's main window: its class name or its title (both as read).
+// The name test for Skype's main window: its class name (a prefix, or the whole name of
+// later versions) or its title (both as read).
 bool IsSkypeMainWindowName(const char* className, const char* title);
 // Tab control: the class name contains "PageControl". Edit box: the class name is "Edit".
 bool IsSkypeTabControlClass(const char* className);

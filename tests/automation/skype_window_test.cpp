@@ -58,7 +58,7 @@ struct NameCase {
     bool qualifies;
 };
 
-TEST(SkypeMainWindowName, ClassPrefixOrTitlePrefixIgnoringAsciiCaseOnly)
+TEST(SkypeMainWindowName, ClassPrefixOrWholeClassOrTitlePrefixIgnoringAsciiCaseOnly)
 {
     const NameCase cases[] = {
         // The class is a prefix test, in any case of A-Z, over the whole pattern.
@@ -67,7 +67,12 @@ TEST(SkypeMainWindowName, ClassPrefixOrTitlePrefixIgnoringAsciiCaseOnly)
         {"TSKMAINFORM.UNICODECLASS", "", true},
         {"tskmainform.unicodeclass", "", true},
         {"tSkMainForm.UnicodeClas", "", false},
-        {"tSkMainForm", "", false},
+        // Skype 5.1 and later: the class is exactly "tSkMainForm" (A-Z in any case).
+        {"tSkMainForm", "Skype\x99 - Alice", true},
+        {"TSKMAINFORM", "", true},
+        {"tSkMainForm2", "", false},
+        {"tSkMainFor", "", false},
+        {"TZapMainForm.UnicodeClass", "", false},
         {"", "", false},
         {"xtSkMainForm.UnicodeClass", "", false},
         {"tSkMainForm_UnicodeClass", "", false},

@@ -50,7 +50,7 @@ protected:
 };
 } // namespace
 
-TEST_F(CallsE2E, IncomingCallAnsweredWithTheHandsetAndEndedByTheFarEnd)
+TEST_F(CallsE2E, IncomingCallAnsweredByLiftingTheHandsetAndEndedByTheFarEnd)
 {
     int id = run.skype.Incoming("Ann");
     ASSERT_GT(id, 0);
@@ -58,9 +58,7 @@ TEST_F(CallsE2E, IncomingCallAnsweredWithTheHandsetAndEndedByTheFarEnd)
     EXPECT_TRUE(run.Handset().inCall);
     EXPECT_TRUE(run.Handset().light);
 
-    run.Key(80); // lifted
-    ASSERT_TRUE(run.WaitReceived("HOOK OFF", 5000));
-    run.Key(50); // YES
+    run.Key(80); // lifted: answers
     ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
     ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
     std::string status;
@@ -72,17 +70,83 @@ TEST_F(CallsE2E, IncomingCallAnsweredWithTheHandsetAndEndedByTheFarEnd)
     ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d DTMF #", id), 5000));
     run.skype.FarEndHangsUp(id);
     ASSERT_TRUE(run.WaitHandset(Idle, 5000));
-    run.Key(70); // put down
+    run.Key(70); // put down: no call is left to end
     ASSERT_TRUE(run.WaitReceived("HOOK ON", 5000));
+    run.Key(5); // a fence: handled after everything of the hook switch
+    ASSERT_TRUE(run.WaitReceived("BTN_RELEASED 5", 5000));
 
     const Sequence expected = {
         "incoming call answered with the handset",
-        {Call("GET CALL %d PARTNER_DISPNAME", id), "FOCUS", "HOOK OFF", "FOCUS",
-         "BTN_PRESSED YES", "BTN_RELEASED YES", Call("SET CALL %d STATUS INPROGRESS", id),
+        {Call("GET CALL %d PARTNER_DISPNAME", id), "FOCUS", "HOOK OFF",
+         Call("SET CALL %d STATUS INPROGRESS", id),
          "FOCUS", "BTN_PRESSED 1", "BTN_RELEASED 1", Call("SET CALL %d DTMF 1", id),
          "FOCUS", "BTN_PRESSED #", "BTN_RELEASED #", Call("SET CALL %d DTMF #", id),
-         "HOOK ON"}};
+         "HOOK ON", "FOCUS", "BTN_PRESSED 5", "BTN_RELEASED 5"}};
     EXPECT_SEQUENCE(expected, run.Received());
+}
+
+TEST_F(CallsE2E, PuttingTheHandsetDownEndsTheCall)
+{
+    int id = run.skype.Incoming("Ann");
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    run.Key(80);
+    ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
+    std::string status;
+    ASSERT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    run.Key(70);
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "FINISHED"; }, 5000))
+        << "the call is " << status;
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+    EXPECT_SEQUENCE((Sequence{"lifted, put down",
+                              {Call("GET CALL %d PARTNER_DISPNAME", id), "FOCUS", "HOOK OFF",
+                               Call("SET CALL %d STATUS INPROGRESS", id), "HOOK ON",
+                               Call("SET CALL %d STATUS FINISHED", id)}}),
+                    run.Received());
+}
+
+// A call that comes while the handset is at the ear shows its caller without ringing there;
+// put down, the handset rings, and lifting it answers.
+TEST_F(CallsE2E, CallComingWhileLiftedRingsOnlyOncePutDown)
+{
+    run.Key(80);
+    ASSERT_TRUE(run.WaitReceived("HOOK OFF", 5000));
+    int id = run.skype.Incoming("Ann");
+    // The ringer would be started before the name is asked, and the name shown after.
+    ASSERT_TRUE(run.WaitHandset([](const HandsetSimState& s) { return s.lcdText == "Ann"; }, 5000));
+    HandsetSimState handset = run.Handset();
+    EXPECT_FALSE(handset.ringing) << "ringing at the ear";
+    EXPECT_TRUE(handset.inCall);
+
+    run.Key(70);
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    run.Key(80);
+    ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
+    EXPECT_TRUE(run.WaitHandset(NotRinging, 5000));
+    std::string status;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+}
+
+// Our own call given up before the far end answers ends as CANCELLED: the handset is idle
+// again, and the next digit is a key press with its tone, not DTMF to a dead call.
+TEST_F(CallsE2E, PlacedCallGivenUpWithNoLeavesTheHandsetIdle)
+{
+    for (int key : {5, 5, 5, 50})
+        run.Key(key);
+    std::vector<SimCallInfo> calls;
+    ASSERT_TRUE(WaitUntil([&] { return run.skype.Calls(&calls) && calls.size() == 1 &&
+                                       calls[0].status == "RINGING"; }, 5000));
+    int id = calls[0].id;
+    ASSERT_TRUE(run.WaitHandset([](const HandsetSimState& s) { return s.inCall && s.light; }, 5000));
+
+    run.Key(30); // NO
+    std::string status;
+    ASSERT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "CANCELLED"; }, 5000));
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+    run.Key(7);
+    run.Key(8); // a fence: key 7 has been handled in full before this one starts
+    ASSERT_TRUE(run.WaitReceived("BTN_PRESSED 8", 5000));
+    for (const std::string& command : run.Received())
+        EXPECT_EQ(command.find(" DTMF "), std::string::npos) << command;
 }
 
 TEST_F(CallsE2E, SecondCallDuringAConversationIsRefused)
@@ -205,6 +269,26 @@ TEST_F(CallsE2E, CallEndedBeforeTheHandleArrivesLeavesTheDisplayIdle)
                               {Call("GET CALL %d PARTNER_DISPNAME", id),
                                Call("GET CALL %d PARTNER_HANDLE", id)}}),
                     run.Received());
+}
+
+// Skype 5.1 and later name the main window's class plain "tSkMainForm": it is found for
+// YES's "is it shown" test, and NO empties its number field and closes it.
+TEST(CallsE2ELaterSkype, MainWindowOfLaterVersionsIsFound)
+{
+    SkypeRun run;
+    ASSERT_TRUE(run.Start("--no-duration --no-greeting --skype-5"));
+    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
+    for (int key : {5, 5, 50})
+        run.Key(key);
+    std::vector<SimCallInfo> calls;
+    EXPECT_TRUE(WaitUntil([&] { return run.skype.Calls(&calls) && calls.size() == 1; }, 5000))
+        << "YES was not pressed in Skype";
+    run.Key(30);
+    std::string number = "?";
+    EXPECT_TRUE(WaitUntil([&] {
+        return run.skype.NumberField(&number) && number.empty() && run.skype.MainWindowVisible() == 0;
+    }, 5000)) << "number field \"" << number << "\"";
+    EXPECT_EQ(run.driver.Close(), 0u);
 }
 
 // Closing the driver while a call rings must not leave the handset ringing on its own.

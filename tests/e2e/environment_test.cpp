@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/device_names.h"
+#include "rig_devices.h"
 
 namespace {
 std::vector<std::string> Names(const DeviceNames& devices)
@@ -33,10 +34,10 @@ TEST(Environment, PulseDevicesAreSeenByName)
     EXPECT_TRUE(Has(outputs, "Speakers"));
     EXPECT_TRUE(Has(outputs, "USB Audio Device"));
     EXPECT_TRUE(Has(inputs, "Line In"));
-    EXPECT_TRUE(Has(inputs, "USB Audio Device"));
+    EXPECT_TRUE(Has(inputs, kRigAudioInName));
     // Like Windows: the sinks' monitors carry no "USB", so the handset's microphone is the
     // only USB recording device.
     for (const std::string& input : inputs)
-        EXPECT_TRUE(input == "USB Audio Device" || input.find("USB") == std::string::npos)
+        EXPECT_TRUE(input == kRigAudioInName || input.find("USB") == std::string::npos)
             << input;
 }

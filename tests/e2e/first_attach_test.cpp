@@ -12,6 +12,7 @@ const char kSkypeOptions[] = "--no-duration --no-greeting";
 const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";
 const char kTipAttached[] = "USB Device Driver (Skype Feature-Enabled)";
 const char kTipNoSkype[] = "USB Device Driver (Please Launch Skype)";
+const char kTipAsking[] = "USB Device Driver (Allow it in Skype)";
 const char kSkypeIndicatorOn[] = "USBPhone_DisplayLCD mode=2 on=1 param=6 text=null textOn=0";
 
 std::vector<std::string> StartupJournal(const std::string& window)
@@ -29,10 +30,16 @@ std::vector<std::string> Then(std::vector<std::string> first, const std::vector<
     return first;
 }
 
+// Skype answers a program it knows "pending" first, then attaches it: the question's tooltip
+// shows for that moment while the handset is there.
 std::vector<std::string> TrayCalls(const char* lastTip)
 {
-    return {"NIM_ADD flags=7 tip=Tavrix", std::string("NIM_MODIFY flags=6 tip=") + kTipNoSkype,
-            std::string("NIM_MODIFY flags=6 tip=") + lastTip};
+    std::vector<std::string> calls = {"NIM_ADD flags=7 tip=Tavrix",
+                                      std::string("NIM_MODIFY flags=6 tip=") + kTipNoSkype};
+    if (std::string(lastTip) != kTipNoHandset)
+        calls.push_back(std::string("NIM_MODIFY flags=6 tip=") + kTipAsking);
+    calls.push_back(std::string("NIM_MODIFY flags=6 tip=") + lastTip);
+    return calls;
 }
 
 class FirstAttach : public ::testing::Test {

@@ -57,6 +57,24 @@ TEST(SkypeLinkE2E, AttachesShowsItAndTellsSkypeTheUsbDevices)
     EXPECT_EQ(run.driver.Close(), 0u);
 }
 
+// The rig's microphone has a name outside ASCII, as on a Windows in German: Skype gets it in
+// UTF-8 and takes it (it refuses anything else with ERROR 50).
+TEST(SkypeLinkE2E, DeviceNamesReachSkypeInUtf8AndSkypeTakesThem)
+{
+    SkypeRun run;
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(WaitUntil([&] {
+        std::vector<std::string> log = run.skype.LogText();
+        return CountOf(log, std::string("send AUDIO_IN ") + kRigAudioInName) == 1 ||
+               CountOf(log, "send ERROR 50 cannot set device") > 0;
+    }, 10000));
+    std::vector<std::string> replies = Filter(run.skype.LogText(), "send ");
+    EXPECT_EQ(CountOf(replies, "send ERROR 50 cannot set device"), 0u);
+    EXPECT_EQ(CountOf(replies, "send AUDIO_OUT USB Audio Device"), 1u);
+    EXPECT_EQ(CountOf(replies, std::string("send AUDIO_IN ") + kRigAudioInName), 1u);
+    EXPECT_EQ(run.driver.Close(), 0u);
+}
+
 TEST(SkypeLinkE2E, SilentSkypeIsDroppedAfterFivePingsAndFoundAgain)
 {
     SkypeRun run;

@@ -20,6 +20,18 @@ void SkypeRun::QuitSkype()
 
 bool SkypeRun::Start(const std::string& skypeOptions, const DriverOptions& driverOptions)
 {
+    if (!Launch(skypeOptions, driverOptions))
+        return false;
+    if (!WaitUntil([&] { return Attached(); }, 15000)) {
+        fprintf(stderr, "SkypeRun: the simulator's client is %p, not the driver %p\n",
+                static_cast<void*>(skype.AttachedClient()), static_cast<void*>(driver.window));
+        return false;
+    }
+    return true;
+}
+
+bool SkypeRun::Launch(const std::string& skypeOptions, const DriverOptions& driverOptions)
+{
     std::string command = "\"" + JoinPath(BinDir(), "skypesim.exe") + "\" " + skypeOptions;
     SetSkypePath(command.c_str());
     if (!driver.Start(driverOptions)) {
@@ -28,11 +40,6 @@ bool SkypeRun::Start(const std::string& skypeOptions, const DriverOptions& drive
     }
     if (!skype.Connect(0, 15000)) {
         fprintf(stderr, "SkypeRun: no Skype simulator appeared\n");
-        return false;
-    }
-    if (!WaitUntil([&] { return Attached(); }, 15000)) {
-        fprintf(stderr, "SkypeRun: the simulator's client is %p, not the driver %p\n",
-                static_cast<void*>(skype.AttachedClient()), static_cast<void*>(driver.window));
         return false;
     }
     return true;

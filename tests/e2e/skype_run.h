@@ -14,6 +14,8 @@ public:
     // Starts the driver, which launches the Skype simulator; waits until it has attached.
     bool Start(const std::string& skypeOptions = "--no-duration --no-greeting",
                const DriverOptions& driverOptions = DriverOptions());
+    // The same without waiting for the attach (Skype may ask its user first).
+    bool Launch(const std::string& skypeOptions, const DriverOptions& driverOptions = DriverOptions());
     bool Attached();                     // the simulator's attached client is the driver
     // Quits the simulator and waits until its process has ended (it, like Skype, refuses a
     // second instance, so a new one can start only then).

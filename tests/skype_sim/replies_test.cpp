@@ -15,8 +15,12 @@ struct ReplyCase {
 const ReplyCase kReplies[] = {
     {"PING", "PONG"},
     {"SET AUDIO_OUT USB Audio Device", "AUDIO_OUT USB Audio Device"},
-    {"SET AUDIO_IN USB Audio Device", "AUDIO_IN USB Audio Device"},
-    {"SET AUDIO_IN ", "AUDIO_IN "},
+    {"SET AUDIO_IN Mikrofon (USB-Audioger\xC3\xA4t)", "AUDIO_IN Mikrofon (USB-Audioger\xC3\xA4t)"},
+    // Only a device of its own, named in UTF-8: not the ANSI rendering, not an output, not "".
+    {"SET AUDIO_IN Mikrofon (USB-Audioger\xE4t)", "ERROR 50 cannot set device"},
+    {"SET AUDIO_IN USB Audio Device", "ERROR 50 cannot set device"},
+    {"SET AUDIO_OUT Headset", "ERROR 50 cannot set device"},
+    {"SET AUDIO_IN ", "ERROR 50 cannot set device"},
     {"FOCUS", "FOCUS"},
     {"BTN_PRESSED 5", "BTN_PRESSED 5"},
     {"BTN_RELEASED 5", "BTN_RELEASED 5"},

@@ -26,6 +26,11 @@ int __cdecl RecordDisplay(LcdRequest request)
 
 LRESULT CALLBACK FakeSkypeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == g_app.discoverMessage && message != 0 &&
+        reinterpret_cast<HWND>(wParam) == g_app.ownWindow) {
+        SharedLog().Add("discover");
+        return 0;
+    }
     if (message != WM_COPYDATA)
         return DefWindowProcA(window, message, wParam, lParam);
     const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);

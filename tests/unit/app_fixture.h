@@ -16,8 +16,9 @@
 
 // Log entries: "lcd mode=<m> on=<o> param=<p> text=<null|"..."> textOn=<t>", "ring <n>",
 // "light <n>", "open", "bind", "close"; "skype <command>" for each command the fake Skype
-// received; plus those of the seam fakes ("shell ...", "launch ...", "key ...", "char ...",
-// "pause ...", "tone ...").
+// received; "discover" for each discovery broadcast it saw from the program's window; plus
+// those of the seam fakes ("shell ...", "launch ...", "key ...", "char ...", "pause ...",
+// "tone ...").
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override

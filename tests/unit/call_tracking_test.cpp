@@ -78,6 +78,7 @@ TEST_F(CallTracking, EachStatusWordActsInItsOrder)
         {"FINISHED", Join({kOff, {"ring 0", kIdle}}), "-", 9, ""},
         {"MISSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
         {"REFUSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
+        {"CANCELLED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
         {"BUSY", {}, "-", 9, "123"},
         {"EARLYMEDIA", {}, "-", 9, "123"},
     };
@@ -112,6 +113,7 @@ TEST_F(CallTracking, CallIdLivesInTheSetsAsTabled)
         {"FINISHED", {"-", "-", "-", "-"}},
         {"MISSED", {"-", "-", "-", "-"}},
         {"REFUSED", {"-", "-", "-", "-"}},
+        {"CANCELLED", {"-", "-", "-", "-"}},
         {"RINGING", {"-", "P", "A", "PA"}},
         {"ONHOLD", {"-", "P", "A", "PA"}},
         {"BUSY", {"-", "P", "A", "PA"}},
@@ -231,6 +233,120 @@ TEST_F(CallTracking, RefusedSecondCallLeavesTheFirstCallAlone)
     ClearLog();
     Notify("CALL 8 STATUS FINISHED");
     EXPECT_SEQUENCE((Sequence{"first call ends", Join({kOff, {"ring 0", kIdle}})}), Log());
+}
+
+// Skype sends the same status two or three times in a row: only the first RINGING acts.
+TEST_F(CallTracking, RepeatedRingingChangesNothing)
+{
+    const struct {
+        const char* what;
+        std::vector<const char*> before;
+        std::vector<std::string> first;
+    } cases[] = {
+        {"incoming call", {}, Join({kOn, {"ring 1", "skype GET CALL 9 PARTNER_DISPNAME"}})},
+        {"second call during a conversation", {"CALL 8 STATUS INPROGRESS"},
+         Join({kOn, {"skype SET CALL 9 STATUS FINISHED"}})},
+        {"our own call at the far end", {"CALL 9 STATUS ROUTING"}, kOn},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        for (const char* text : c.before)
+            Notify(text);
+        ClearLog();
+        Notify("CALL 9 STATUS RINGING");
+        Notify("CALL 9 STATUS RINGING");
+        Notify("CALL 9 STATUS RINGING");
+        EXPECT_SEQUENCE((Sequence{c.what, c.first}), Log());
+    }
+}
+
+// Our own call given up before the far end answered ends as CANCELLED, with no FINISHED
+// after it: nothing of it stays, and the next digit is a key tone again, not DTMF.
+TEST_F(CallTracking, CancelledPlacedCallLeavesNothingBehind)
+{
+    for (const char* word : {"UNPLACED", "ROUTING", "ROUTING", "RINGING", "RINGING"})
+        Notify(("CALL 12 STATUS " + std::string(word)).c_str());
+    SetDialBuffer("555");
+    ClearLog();
+    Notify("CALL 12 STATUS CANCELLED");
+    EXPECT_SEQUENCE((Sequence{"cancelled", Join({kOff, {"ring 0", kIdle}})}), Log());
+    EXPECT_EQ(g_app.inCall, 0);
+    EXPECT_EQ(g_app.ringingCallId, 0);
+    EXPECT_EQ(SetsOf(12), "-");
+}
+
+// The handset lifted: a call that comes in does not ring at the ear; putting the handset
+// down starts its ringer, and only a ringer that rings is answered by lifting.
+TEST_F(CallTracking, CallComingWhileLiftedRingsOnlyOncePutDown)
+{
+    ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME Ann");
+    g_app.hookState = 0;
+    Notify("CALL 8 STATUS RINGING");
+    EXPECT_SEQUENCE((Sequence{"ringing while lifted",
+                              Join({kOn, {"skype GET CALL 8 PARTNER_DISPNAME",
+                                          LcdEntry(3, 1, 6, "Ann", 1)}})}),
+                    Log());
+    ClearLog();
+    AnswerRingingCallOnLift();
+    EXPECT_TRUE(Log().empty());
+    EXPECT_TRUE(RingSilentCall());
+    EXPECT_FALSE(RingSilentCall());
+    AnswerRingingCallOnLift();
+    EXPECT_SEQUENCE((Sequence{"put down, lifted", {"ring 1", "skype SET CALL 8 STATUS INPROGRESS"}}),
+                    Log());
+
+    // Ended while silent: nothing is left to ring.
+    for (const char* end : {"MISSED", "INPROGRESS", "REFUSED"}) {
+        SCOPED_TRACE(end);
+        Fresh();
+        g_app.hookState = 0;
+        Notify("CALL 8 STATUS RINGING");
+        Notify((std::string("CALL 8 STATUS ") + end).c_str());
+        EXPECT_FALSE(RingSilentCall());
+    }
+}
+
+// Hanging up with the hook switch: calls in conversation and our own call not yet answered,
+// each once, in ascending order; a call whose end arrives inside an earlier send is skipped.
+TEST_F(CallTracking, HangUpEndsConversationsAndPlacedCalls)
+{
+    const struct {
+        const char* what;
+        std::vector<const char*> before;
+        std::vector<std::string> sent;
+    } cases[] = {
+        {"nothing", {}, {}},
+        {"an incoming call ringing", {"CALL 8 STATUS RINGING"}, {}},
+        {"in conversation", {"CALL 8 STATUS INPROGRESS"}, {"skype SET CALL 8 STATUS FINISHED"}},
+        {"our call routing", {"CALL 12 STATUS ROUTING"}, {"skype SET CALL 12 STATUS FINISHED"}},
+        {"our call ringing", {"CALL 12 STATUS ROUTING", "CALL 12 STATUS RINGING"},
+         {"skype SET CALL 12 STATUS FINISHED"}},
+        {"our call in conversation", {"CALL 12 STATUS ROUTING", "CALL 12 STATUS INPROGRESS"},
+         {"skype SET CALL 12 STATUS FINISHED"}},
+        {"two held and one placed",
+         {"CALL 9 STATUS INPROGRESS", "CALL 4 STATUS INPROGRESS", "CALL 12 STATUS ROUTING"},
+         {"skype SET CALL 4 STATUS FINISHED", "skype SET CALL 9 STATUS FINISHED",
+          "skype SET CALL 12 STATUS FINISHED"}},
+        {"our call failed", {"CALL 12 STATUS ROUTING", "CALL 12 STATUS FAILED"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        for (const char* text : c.before)
+            Notify(text);
+        ClearLog();
+        HangUpCalls();
+        EXPECT_SEQUENCE((Sequence{c.what, c.sent}), Log());
+    }
+
+    Fresh();
+    Notify("CALL 4 STATUS INPROGRESS");
+    Notify("CALL 9 STATUS INPROGRESS");
+    ReplyTo("SET CALL 4 STATUS FINISHED", "CALL 9 STATUS FINISHED");
+    ClearLog();
+    HangUpCalls();
+    EXPECT_EQ(Filter(Log(), "skype "), (std::vector<std::string>{"skype SET CALL 4 STATUS FINISHED"}));
 }
 
 TEST_F(CallTracking, FailedOrUnplacedDuringAConversationKeepsIt)

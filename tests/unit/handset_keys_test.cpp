@@ -166,6 +166,58 @@ TEST_F(HandsetKeys, HookEventsActOnlyOnChangeOnBothPaths)
     EXPECT_SEQUENCE(expected, Log());
 }
 
+// The hook switch with calls about: putting the handset down ends the conversation and our
+// call not yet answered; lifting it answers the call whose ringer rings, after FOCUS and
+// HOOK OFF. The state is made by Skype's notifications, as in use.
+TEST_F(HandsetKeys, HookSwitchEndsAndAnswersCalls)
+{
+    const struct {
+        const char* name;
+        int hookBefore;
+        std::vector<const char*> notifications;
+        int code;
+        std::vector<std::string> expected;
+    } rows[] = {
+        {"put down in a conversation", 0, {"CALL 8 STATUS INPROGRESS"}, kHookOn,
+         {"skype HOOK ON", "skype SET CALL 8 STATUS FINISHED", kIdle}},
+        {"put down while our call rings at the far end", 0,
+         {"CALL 12 STATUS ROUTING", "CALL 12 STATUS RINGING"}, kHookOn,
+         {"skype HOOK ON", "skype SET CALL 12 STATUS FINISHED", kIdle}},
+        {"put down while a call rings unheard", 0, {"CALL 8 STATUS RINGING"}, kHookOn,
+         {"skype HOOK ON", "ring 1"}},
+        {"lifted while a call rings", 1, {"CALL 8 STATUS RINGING"}, kHookOff,
+         {"skype FOCUS", "skype HOOK OFF", "skype SET CALL 8 STATUS INPROGRESS"}},
+        {"lifted while our call rings at the far end", 1,
+         {"CALL 12 STATUS ROUTING", "CALL 12 STATUS RINGING"}, kHookOff,
+         {"skype FOCUS", "skype HOOK OFF"}},
+        {"lifted in a conversation", 1, {"CALL 8 STATUS INPROGRESS"}, kHookOff,
+         {"skype FOCUS", "skype HOOK OFF"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fresh();
+        Attach();
+        g_app.hookState = row.hookBefore;
+        for (const char* text : row.notifications)
+            Notify(text);
+        ClearLog();
+        Key(row.code);
+        EXPECT_SEQUENCE((Sequence{row.name, row.expected}), Log());
+    }
+}
+
+// Lifting answers only while the call still rings: Skype may end it inside HOOK OFF's send.
+TEST_F(HandsetKeys, CallEndedInsideHookOffIsNotAnswered)
+{
+    Attach();
+    g_app.hookState = 1;
+    Notify("CALL 8 STATUS RINGING");
+    ReplyTo("HOOK OFF", "CALL 8 STATUS MISSED");
+    ClearLog();
+    Key(kHookOff);
+    EXPECT_EQ(Filter(Log(), "skype "), (std::vector<std::string>{"skype FOCUS", "skype HOOK OFF"}));
+}
+
 TEST_F(HandsetKeys, DialBufferKeepsAtMost999Characters)
 {
     Attach();

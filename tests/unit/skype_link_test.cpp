@@ -11,6 +11,7 @@
 #include "fake_shell.h"
 #include "rig_devices.h"
 #include "app/reactions.h"
+#include "app/status.h"
 #include "skype/skype_link.h"
 
 namespace {
@@ -56,15 +57,16 @@ TEST_F(SkypeLink, CommandsCarryTheirNulAndGoNowhereWhileDetached)
 TEST_F(SkypeLink, OnlyAttachStatusZeroAttaches)
 {
     for (LPARAM status : {1, 2, 3, 0x8001}) {
+        Fresh();
         EXPECT_EQ(SendAttach(fakeSkype, status), 1);
         EXPECT_EQ(g_app.skypeApiWindow, nullptr);
     }
-    EXPECT_TRUE(Log().empty());
 
     std::vector<std::string> attached = {LcdEntry(2, 1, 6, nullptr, 0),
                                          ShellModify(129, "USB Device Driver (Skype Feature-Enabled)")};
     for (const std::string& command : AudioCommands())
         attached.push_back(command);
+    ClearLog();
     EXPECT_EQ(SendAttach(fakeSkype, 0), 1);
     EXPECT_EQ(g_app.skypeApiWindow, fakeSkype);
     EXPECT_SEQUENCE((Sequence{"attached", attached}), Log());
@@ -73,6 +75,90 @@ TEST_F(SkypeLink, OnlyAttachStatusZeroAttaches)
     ClearLog();
     EXPECT_EQ(SendAttach(fakeSkype, 0), 1);
     EXPECT_SEQUENCE((Sequence{"attached again", attached}), Log());
+}
+
+// Attach replies against keep-alive ticks, while not attached. Script: T = a tick, 1/2/3/5 =
+// that attach status, a = 0x8001 (API available), p = the posted messages run. Seen: per
+// tick "d" when it discovered, "." when not; per other step a "d" for each discovery.
+TEST_F(SkypeLink, AttachRepliesPauseAndResumeDiscovery)
+{
+    const std::string ticks29(29, 'T');
+    const std::string quiet29(29, '.');
+    const struct {
+        const char* what;
+        std::string script;
+        std::string seen;
+        const char* tip;
+    } rows[] = {
+        {"nothing heard", "TTT", "ddd", "USB Device Driver (Please Launch Skype)"},
+        {"asking: 30 ticks", "1" + ticks29 + "TT", quiet29 + "dd", "USB Device Driver (Allow it in Skype)"},
+        {"refused: 30 ticks", "2" + ticks29 + "T", quiet29 + "d",
+         "USB Device Driver (Refused: allow in Skype Options > Advanced)"},
+        {"asking, then refused: counted afresh", "1TTTTT2" + ticks29 + "T",
+         "....." + quiet29 + "d", "USB Device Driver (Refused: allow in Skype Options > Advanced)"},
+        {"asking, then API available", "1TTapT", "..dd", "USB Device Driver (Please Launch Skype)"},
+        {"refused, then API available", "2Tap", ".d", "USB Device Driver (Please Launch Skype)"},
+        {"API available", "apT", "dd", "USB Device Driver (Please Launch Skype)"},
+        {"API available, asking before its discovery ran", "a1pT", ".",
+         "USB Device Driver (Allow it in Skype)"},
+        {"not available changes nothing", "3TT1T3T", "dd..", "USB Device Driver (Allow it in Skype)"},
+        {"another status changes nothing", "5T", "d", "USB Device Driver (Please Launch Skype)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fresh();
+        std::string seen;
+        for (char step : row.script) {
+            size_t before = Filter(Log(), "discover").size();
+            if (step == 'T') {
+                SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+            } else if (step == 'p') {
+                MSG message;
+                while (PeekMessageA(&message, ownWindow, 0, 0, PM_REMOVE))
+                    DispatchMessageA(&message);
+            } else {
+                SendAttach(fakeSkype, step == 'a' ? 0x8001 : step - '0');
+                // Never from inside Skype's message: posted, it runs from the message loop.
+                EXPECT_EQ(Filter(Log(), "discover").size(), before) << "step " << step;
+            }
+            size_t found = Filter(Log(), "discover").size() - before;
+            seen += std::string(found, 'd');
+            if (step == 'T' && found == 0)
+                seen += '.';
+        }
+        EXPECT_EQ(seen, row.seen);
+        EXPECT_STREQ(CurrentStatusPicture().tooltip, row.tip);
+    }
+}
+
+// The tray's word on Skype's question: only while the handset is there and Skype not
+// attached; the icon stays the "not attached" one.
+TEST_F(SkypeLink, SkypesQuestionShowsOnTheTrayIcon)
+{
+    const struct {
+        LPARAM status;
+        int handsetStatus;
+        std::vector<std::string> shown;
+    } rows[] = {
+        {1, 0, {ShellModify(131, "USB Device Driver (Allow it in Skype)")}},
+        {2, 0, {ShellModify(131, "USB Device Driver (Refused: allow in Skype Options > Advanced)")}},
+        {0x8001, 0, {ShellModify(131, "USB Device Driver (Please Launch Skype)")}},
+        {3, 0, {}},
+        {1, -1, {}},
+        {2, -1, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        Fresh();
+        g_app.handsetStatus = row.handsetStatus;
+        SendAttach(fakeSkype, row.status);
+        EXPECT_SEQUENCE((Sequence{"tray", row.shown}), Filter(Log(), "shell "));
+    }
+    Fresh();
+    g_app.handsetStatus = -1;
+    SendAttach(fakeSkype, 1);
+    EXPECT_EQ(CurrentStatusPicture().iconId, 130u);
+    EXPECT_STREQ(CurrentStatusPicture().tooltip, "USB Device Driver (Please Connect USB Phone)");
 }
 
 // Keep-alive scripts: T = a tick whose PING gets no answer, A = a tick whose PING is answered
@@ -132,7 +218,7 @@ TEST_F(SkypeLink, VanishedSkypeIsDroppedAndTheNextAttachCountsAfresh)
     const Sequence expected = {
         "vanished", {"ring 0", LcdEntry(1, 0, 0, nullptr, 0), "light 0", LcdEntry(4, 1, 6, "", 1),
                      LcdEntry(2, 0, 0, nullptr, 0),
-                     ShellModify(131, "USB Device Driver (Please Launch Skype)")}};
+                     ShellModify(131, "USB Device Driver (Please Launch Skype)"), "discover"}};
     EXPECT_SEQUENCE(expected, Log());
     // The PINGs lost with that Skype do not count against the next one.
     SendAttach(fakeSkype, 0);

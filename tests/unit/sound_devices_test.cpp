@@ -44,7 +44,7 @@ protected:
     {
         std::vector<std::string> commands;
         for (const std::string& entry : Log())
-            if (entry.compare(0, 6, "skype ") == 0)
+            if (entry.compare(0, 6, "skype ") == 0 && entry != "skype PING")
                 commands.push_back(entry);
         return commands;
     }
@@ -98,4 +98,66 @@ TEST_F(SoundDevices, NothingIsToldWhileDetachedOrWithoutTheHandsetOrForOtherEven
         Burst(c.event, 2);
         EXPECT_SEQUENCE((Sequence{c.name, {}}), SkypeCommands());
     }
+}
+
+// Names reach Skype in UTF-8 whatever the ANSI code page, whole, also when every one of
+// their 31 characters takes three bytes.
+TEST_F(SoundDevices, NamesAreSentInUtf8AndWhole)
+{
+    std::string euros;
+    for (int i = 0; i < 28; ++i)
+        euros += "\xE2\x82\xAC"; // €
+    const struct {
+        const char* what;
+        std::string output;
+        std::string input;
+    } rows[] = {
+        {"Swedish", "H\xC3\xB6gtalare (USB Audio Device)", "Mikrofon (USB-Audioger\xC3\xA4t)"},
+        {"31 three-byte characters", euros + "USB", "\xD0\x9C\xD0\xB8\xD0\xBA USB"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fresh();
+        FakeAudioDevices({"PulseAudio", row.output}, {"PulseAudio", row.input});
+        OnSkypeAttachReply(WPARAM(fakeSkype), 0);
+        EXPECT_SEQUENCE((Sequence{row.what, {"skype SET AUDIO_OUT " + row.output,
+                                             "skype SET AUDIO_IN " + row.input}}),
+                        SkypeCommands());
+    }
+}
+
+// A name counts as told only once Skype echoes it. Refused (ERROR 50), it is asked for again
+// on the next keep-alive ticks, three times in all; an echo ends the retries.
+TEST_F(SoundDevices, RefusedNameIsRetriedOnLaterTicksABoundedNumberOfTimes)
+{
+    const std::string out = "skype SET AUDIO_OUT USB Audio Device";
+    const std::string in = "skype SET AUDIO_IN USB Audio Device";
+    FakeAudioDevices(kWithUsbOutputs, kWithUsbInputs);
+    ReplyTo("SET AUDIO_OUT USB Audio Device", "ERROR 50 cannot set device");
+    ReplyTo("SET AUDIO_IN USB Audio Device", "AUDIO_IN USB Audio Device");
+    OnSkypeAttachReply(WPARAM(fakeSkype), 0);
+    for (int tick = 0; tick < 4; ++tick)
+        SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+    EXPECT_SEQUENCE((Sequence{"refused three times", {out, in, out, out}}), SkypeCommands());
+    EXPECT_STREQ(g_app.skypeAudioIn.told, "USB Audio Device");
+    EXPECT_STREQ(g_app.skypeAudioOut.told, "");
+
+    // A new attach counts afresh.
+    ClearLog();
+    OnSkypeAttachReply(WPARAM(fakeSkype), 0);
+    SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+    EXPECT_SEQUENCE((Sequence{"attached again", {out, in, out}}), SkypeCommands());
+
+    // Refused once, then accepted: no more retries, and a device change with the same
+    // choice sends nothing.
+    Fresh();
+    FakeAudioDevices(kWithUsbOutputs, kWithUsbInputs);
+    ReplyTo("SET AUDIO_OUT USB Audio Device", "ERROR 50");
+    OnSkypeAttachReply(WPARAM(fakeSkype), 0);
+    ReplyTo("SET AUDIO_OUT USB Audio Device", "AUDIO_OUT USB Audio Device");
+    for (int tick = 0; tick < 3; ++tick)
+        SendMessageA(ownWindow, WM_TIMER, 1001, 0);
+    Burst(DBT_DEVNODES_CHANGED, 1);
+    EXPECT_SEQUENCE((Sequence{"accepted on the first retry", {out, in, out}}), SkypeCommands());
+    EXPECT_STREQ(g_app.skypeAudioOut.told, "USB Audio Device");
 }

@@ -19,8 +19,8 @@ int Usage()
 bool RunSession(Demo& demo)
 {
     return demo.StartDriver() && demo.SkypeAttaches() && demo.IncomingCall() &&
-           demo.LiftHandset() && demo.AnswerWithYes() && demo.SendDigits("42#") &&
-           demo.FarEndHangsUp() && demo.DialNumber("5550123") && demo.PressNo() &&
+           demo.LiftHandsetAnswers() && demo.SendDigits("42#") &&
+           demo.PutHandsetDownEndsCall() && demo.DialNumber("5550123") && demo.PressNo() &&
            demo.PutHandsetDown() && demo.CallerWithAccentsGivesUp() && demo.Unplug() &&
            demo.Replug();
 }

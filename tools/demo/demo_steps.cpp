@@ -110,11 +110,11 @@ bool Demo::Shot(const std::string& file, const std::string& what,
 
 bool Demo::StartDriver()
 {
-    Begin("The driver starts; Skype (the simulator) starts from \"SkypePath\" and has not "
-          "yet allowed it");
-    // Skype first answers "pending authorization", as it does until the user allows a new
-    // program: the tray shows its "no Skype" picture until the next step.
-    std::string command = "\"" + binDir + "\\skypesim.exe\" --attach-status 1";
+    Begin("The driver starts; Skype (the simulator) starts from \"SkypePath\" and asks its "
+          "user whether to allow it");
+    // A program Skype does not know yet: Skype answers "pending authorization" and asks its
+    // user; the tray says so until the next step.
+    std::string command = "\"" + binDir + "\\skypesim.exe\" --ask-permission";
     if (!Check(skypePath.Set(command), "to set SkypePath"))
         return false;
     transcript.Note("demo", "SkypePath = " + command);
@@ -143,7 +143,7 @@ bool Demo::StartDriver()
         return false;
     Sleep(kPauseMs);
     trayNoSkype = PixelHash(ClientArea(FindTrayWindow()));
-    return Shot("screen-1-no-skype.png", "the tray icon says \"Please Launch Skype\"",
+    return Shot("screen-1-no-skype.png", "the tray icon says \"Allow it in Skype\"",
                 {{"tray-1-no-skype.png", FindTrayWindow()}});
 }
 
@@ -163,8 +163,14 @@ bool Demo::TellsSkypeTheUsbDevices()
 bool Demo::SkypeAttaches()
 {
     Begin("The user allows the driver in Skype: Skype attaches");
-    transcript.Note("demo", "Skype: allow (attach status 0)");
-    if (!Check(skype.SetAttachStatus(0) && skype.SendAttach(0), "the simulator to attach"))
+    // The driver waits for the answer instead of discovering again: Skype opens one more
+    // question for every discovery while one is open.
+    int questions = skype.QuestionsAsked();
+    transcript.Note("skype", Format("permission questions asked: %d", questions));
+    if (!Check(questions == 1, "one permission question"))
+        return false;
+    transcript.Note("demo", "Skype: the user allows the driver (attach status 0)");
+    if (!Check(skype.AnswerQuestion(true), "the simulator to attach"))
         return false;
     if (!Check(transcript.WaitFor(stepStart_, [&](const DemoEvent&) {
             return skype.AttachedClient() == driver.window;
@@ -202,19 +208,10 @@ bool Demo::IncomingCall()
                 {{"handset-3-ringing-ann.png", handset}});
 }
 
-bool Demo::LiftHandset()
+bool Demo::LiftHandsetAnswers()
 {
-    Begin("The user lifts the handset");
+    Begin("The user lifts the handset: the call is answered");
     if (!Key(kHookOff, "handset lifted") || !WaitSkypeGot("HOOK OFF"))
-        return false;
-    Sleep(kPauseMs);
-    return true;
-}
-
-bool Demo::AnswerWithYes()
-{
-    Begin("YES answers the call");
-    if (!Key(kKeyYes, "YES"))
         return false;
     std::string status = Format("CALL %d STATUS INPROGRESS", callId);
     if (!WaitSkypeGot(Format("SET CALL %d STATUS INPROGRESS", callId)) ||
@@ -223,8 +220,6 @@ bool Demo::AnswerWithYes()
     if (!WaitHandset([](const HandsetSimState& s, const Demo&) {
             return !s.ringing && s.light && s.inCall;
         }, "ringer off, light and in-call indicator on"))
-        return false;
-    if (!WaitTones(1))
         return false;
     Sleep(kPauseMs);
     HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
@@ -244,24 +239,33 @@ bool Demo::SendDigits(const char* digits)
     return true;
 }
 
-bool Demo::FarEndHangsUp()
+bool Demo::PutHandsetDownEndsCall()
 {
-    Begin("Ann hangs up");
-    transcript.Note("demo", Format("Skype: the far end hangs up call %d", callId));
-    if (!Check(skype.FarEndHangsUp(callId), "the simulator to end the call") ||
+    Begin("The user puts the handset down: the call ends");
+    if (!Key(kHookOn, "handset put down") || !WaitSkypeGot("HOOK ON") ||
+        !WaitSkypeGot(Format("SET CALL %d STATUS FINISHED", callId)) ||
         !WaitSkypeSent(Format("CALL %d STATUS FINISHED", callId)))
         return false;
     if (!WaitHandset([](const HandsetSimState& s, const Demo&) {
-            return !s.light && !s.inCall && !s.ringing;
-        }, "light and in-call indicator off"))
+            return !s.light && !s.inCall && !s.ringing && s.lcdText.empty();
+        }, "light and in-call indicator off, the LCD idle"))
         return false;
+    // Putting the handset down also closes Skype's window, as NO does; shown again without
+    // activating it, its log has the hang-up.
+    ShowWindow(skype.MainWindow(), SW_SHOWNA);
+    transcript.Note("demo", "Skype's window shown again to see its log");
     Sleep(kPauseMs);
-    return true;
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    return Shot("screen-5-hung-up.png",
+                "the handset put down: SET CALL ... STATUS FINISHED in Skype's log, the LCD idle",
+                {{"skype-5-hung-up.png", skype.MainWindow()}, {"handset-5-hung-up.png", handset}});
 }
 
 bool Demo::DialNumber(const char* number)
 {
-    Begin(Format("The user keys in %s", number));
+    Begin(Format("The user lifts the handset and keys in %s", number));
+    if (!Key(kHookOff, "handset lifted") || !WaitSkypeGot("HOOK OFF"))
+        return false;
     for (const char* c = number; *c; ++c) {
         size_t before = transcript.Count();
         if (!Key(DigitKey(*c), std::string(1, *c)))
@@ -348,8 +352,8 @@ bool Demo::CallerWithAccentsGivesUp()
         return false;
     Sleep(kPauseMs);
     HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
-    if (!Shot("screen-5-zoe-ringing.png", "the handset rings, \"Zoe Muller\" on its LCD",
-              {{"handset-5-ringing-zoe.png", handset}}))
+    if (!Shot("screen-6-zoe-ringing.png", "the handset rings, \"Zoe Muller\" on its LCD",
+              {{"handset-6-ringing-zoe.png", handset}}))
         return false;
     transcript.Note("demo", Format("Skype: the caller gives up call %d", id));
     if (!Check(skype.CallerGivesUp(id), "the simulator to end the call") ||
@@ -378,8 +382,8 @@ bool Demo::Unplug()
         return false;
     transcript.Note("tray", "shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-6-unplugged.png", "the tray icon says \"Please Connect USB Phone\"",
-                {{"tray-6-unplugged.png", tray}});
+    return Shot("screen-7-unplugged.png", "the tray icon says \"Please Connect USB Phone\"",
+                {{"tray-7-unplugged.png", tray}});
 }
 
 bool Demo::Replug()
@@ -404,8 +408,8 @@ bool Demo::Replug()
     transcript.Note("tray", back ? "shows the attached picture again"
                                  : "still shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-7-replugged.png", "the tray icon after the handset is back",
-                {{"tray-7-replugged.png", tray}});
+    return Shot("screen-8-replugged.png", "the tray icon after the handset is back",
+                {{"tray-8-replugged.png", tray}});
 }
 
 bool Demo::CloseConfirmed()

@@ -31,10 +31,9 @@ struct Demo {
     bool TellsSkypeTheUsbDevices();
     bool SkypeAttaches();
     bool IncomingCall();
-    bool LiftHandset();
-    bool AnswerWithYes();
+    bool LiftHandsetAnswers();
     bool SendDigits(const char* digits);
-    bool FarEndHangsUp();
+    bool PutHandsetDownEndsCall();
     bool DialNumber(const char* number);
     bool PressNo();
     bool PutHandsetDown();

@@ -23,7 +23,9 @@ std::string AttachText(const std::string& entry)
                           : status == "3"      ? "not available"
                           : status == "0x8001" ? "API available"
                                                : "unknown";
-    return "attach reply " + status + " (" + meaning + ") to the driver";
+    bool everyone = entry.compare(entry.size() - 12, 12, " to everyone") == 0;
+    return "attach reply " + status + " (" + meaning + ")" +
+           (everyone ? " to every window" : " to the driver");
 }
 
 // Complete lines of a file from byte `*offset` on; the offset moves past them.

@@ -25,7 +25,10 @@ MMRESULT DevCaps(const std::vector<std::string>& names, UINT device, Caps* caps,
     memset(caps, 0, sizeof *caps);
     if (device >= names.size())
         return MMSYSERR_BADDEVICEID;
-    lstrcpynA(caps->szPname, names[device].c_str(), MAXPNAMELEN);
+    // The test's names are UTF-8; a name longer than the field is cut, as a driver cuts it.
+    wchar_t wide[256] = {};
+    (void)MultiByteToWideChar(CP_UTF8, 0, names[device].c_str(), -1, wide, 256);
+    lstrcpynW(caps->szPname, wide, MAXPNAMELEN);
     return MMSYSERR_NOERROR;
 }
 } // namespace
@@ -48,9 +51,9 @@ UINT SeamWaveOutGetNumDevs()
     return Count(g_outputs, waveOutGetNumDevs);
 }
 
-MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSA* caps)
+MMRESULT SeamWaveOutGetDevCaps(UINT device, WAVEOUTCAPSW* caps)
 {
-    return DevCaps(g_outputs, device, caps, waveOutGetDevCapsA);
+    return DevCaps(g_outputs, device, caps, waveOutGetDevCapsW);
 }
 
 UINT SeamWaveInGetNumDevs()
@@ -58,7 +61,7 @@ UINT SeamWaveInGetNumDevs()
     return Count(g_inputs, waveInGetNumDevs);
 }
 
-MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSA* caps)
+MMRESULT SeamWaveInGetDevCaps(UINT device, WAVEINCAPSW* caps)
 {
-    return DevCaps(g_inputs, device, caps, waveInGetDevCapsA);
+    return DevCaps(g_inputs, device, caps, waveInGetDevCapsW);
 }
