@@ -189,10 +189,16 @@ void SkypeSimClient::QuitAndWait(DWORD timeoutMs)
         return;
     DWORD pid = 0;
     GetWindowThreadProcessId(control, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     Quit();
     if (process) {
-        WaitForSingleObject(process, timeoutMs);
+        // A simulator told to hang takes no quit request (it is dropped when the send times
+        // out): left running, it would be the "Skype" of whatever starts next, and a new one
+        // started meanwhile would find it and end at once.
+        if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+        }
         CloseHandle(process);
     }
 }

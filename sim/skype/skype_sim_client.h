@@ -53,7 +53,8 @@ public:
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
     bool Quit();
     // Quits the simulator, if one is connected, and waits up to `timeoutMs` for its process
-    // to end (Skype runs once per desktop: a new one can start only then).
+    // to end (Skype runs once per desktop: a new one can start only then); one that has not
+    // ended by then (hung) is terminated.
     void QuitAndWait(DWORD timeoutMs);
 
     int Incoming(const std::string& name);     // new call id, 0 on failure
