@@ -9,8 +9,9 @@ enum { kDeviceNameBytes = 3 * (MAXPNAMELEN - 1) + 1 };
 
 // Names in device-id order, in UTF-8, read with the wide calls: the single-byte ones give the
 // ANSI code page's rendering, which loses what it cannot show and is not what Skype reads.
-// An entry is null where the device's capabilities could not be read. Owns its storage. Plain C storage on purpose: the program links no C++ containers
-// (they alone would triple the size of the executable).
+// An entry is null where the device's capabilities could not be read. Owns its storage.
+// Plain C storage on purpose: the program links no C++ containers (they alone would triple
+// the size of the executable).
 class DeviceNames {
 public:
     DeviceNames() = default;

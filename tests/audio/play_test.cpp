@@ -7,10 +7,9 @@
 #include <cstdio>
 
 #include "audio/device_choice.h"
-#include "audio/play_end.h"
-#include "audio/riff.h"
 #include "audio/tones.h"
 #include "audio/wave_out_player.h"
+#include "bare_play.h"
 #include "capture.h"
 #include "process.h"
 
@@ -28,14 +27,6 @@ const ToneCase kTones[] = {
     {147, {417}},
 };
 
-// The format and sound data of WAVE `id` of this program; false when it has none.
-bool FindTone(UINT id, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
-{
-    HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "WAVE");
-    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
-    return data && FindWaveChunks(data, SizeofResource(nullptr, info), format, samples, bytes);
-}
-
 // The sound data of WAVE `id` of this program, as samples.
 std::vector<short> ToneSamples(UINT id)
 {
@@ -48,33 +39,17 @@ std::vector<short> ToneSamples(UINT id)
     return std::vector<short>(first, first + bytes / 2);
 }
 
-// WAVE `id` played with nothing of the player: open, the tone and its tail of silence,
-// the wait for the tail, close. What the rig does to a stream shows here on its own.
+// WAVE `id` played with nothing of the player (see bare_play.h): what the rig does to a
+// stream shows here on its own.
 void BarePlay(UINT id)
 {
     const WAVEFORMATEX* format;
     const BYTE* samples;
     DWORD bytes;
     ASSERT_TRUE(FindTone(id, &format, &samples, &bytes));
-    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HWAVEOUT out = nullptr;
-    ASSERT_EQ(waveOutOpen(&out, ChosenToneDevice(), format, DWORD_PTR(done), 0, CALLBACK_EVENT),
-              MMSYSERR_NOERROR);
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
-    header.dwBufferLength = bytes;
-    WAVEHDR tail;
-    ASSERT_TRUE(MakeTailSilence(format, &tail));
-    waveOutPrepareHeader(out, &header, sizeof header);
-    waveOutPrepareHeader(out, &tail, sizeof tail);
-    waveOutWrite(out, &header, sizeof header);
-    waveOutWrite(out, &tail, sizeof tail);
-    EXPECT_TRUE(WaitUntilDone(done, &tail, 2000));
-    waveOutReset(out);
-    waveOutUnprepareHeader(out, &header, sizeof header);
-    waveOutUnprepareHeader(out, &tail, sizeof tail);
-    waveOutClose(out);
-    CloseHandle(done);
+    bool tailDone = false;
+    ASSERT_TRUE(PlayBare(ChosenToneDevice(), format, samples, bytes, &tailDone));
+    EXPECT_TRUE(tailDone);
 }
 
 // Runs `play` and returns what reached the USB device from then until it has gone quiet:

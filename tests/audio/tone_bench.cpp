@@ -14,9 +14,8 @@
 
 #include "app/seam.h"
 #include "audio/device_choice.h"
-#include "audio/play_end.h"
-#include "audio/riff.h"
 #include "audio/tones.h"
+#include "bare_play.h"
 
 namespace {
 
@@ -37,16 +36,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// The format and sound of one of this program's WAVE resources.
-bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
-    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
-                            : nullptr;
-    return data && FindWaveChunks(data, SizeofResource(module, info), format, samples, bytes);
-}
-
 // The bare sequence on the device and with the format the player uses; its time beyond the
 // tone's length, or a negative value when it could not play.
 double BareToneBeyondLength(UINT resourceId, double toneMs)
@@ -57,30 +46,10 @@ double BareToneBeyondLength(UINT resourceId, double toneMs)
     if (!FindTone(resourceId, &format, &samples, &bytes))
         return -1;
     UINT device = ChosenToneDevice();
-    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     QueryPerformanceCounter(&g_start);
-    HWAVEOUT out = nullptr;
-    if (waveOutOpen(&out, device, format, DWORD_PTR(done), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
-        CloseHandle(done);
+    if (!PlayBare(device, format, samples, bytes, nullptr))
         return -1;
-    }
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
-    header.dwBufferLength = bytes;
-    WAVEHDR tail;
-    MakeTailSilence(format, &tail);
-    waveOutPrepareHeader(out, &header, sizeof header);
-    waveOutPrepareHeader(out, &tail, sizeof tail);
-    ResetEvent(done);
-    waveOutWrite(out, &header, sizeof header);
-    waveOutWrite(out, &tail, sizeof tail);
-    WaitUntilDone(done, &tail, 2000);
-    waveOutUnprepareHeader(out, &header, sizeof header);
-    waveOutUnprepareHeader(out, &tail, sizeof tail);
-    waveOutClose(out);
-    double beyond = Now() - toneMs;
-    CloseHandle(done);
-    return beyond;
+    return Now() - toneMs;
 }
 } // namespace
 

@@ -1,0 +1,45 @@
+// The bare play of a tone on the key-tone device.
+#include "bare_play.h"
+
+#include "audio/play_end.h"
+#include "audio/riff.h"
+
+bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
+    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
+                            : nullptr;
+    return data && FindWaveChunks(data, SizeofResource(module, info), format, samples, bytes);
+}
+
+bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
+              bool* tailDone)
+{
+    WAVEHDR header = {};
+    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
+    header.dwBufferLength = bytes;
+    WAVEHDR tail;
+    if (!MakeTailSilence(format, &tail))
+        return false;
+    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HWAVEOUT out = nullptr;
+    if (waveOutOpen(&out, device, format, DWORD_PTR(done), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
+        CloseHandle(done);
+        return false;
+    }
+    waveOutPrepareHeader(out, &header, sizeof header);
+    waveOutPrepareHeader(out, &tail, sizeof tail);
+    ResetEvent(done);
+    waveOutWrite(out, &header, sizeof header);
+    waveOutWrite(out, &tail, sizeof tail);
+    bool finished = WaitUntilDone(done, &tail, 2000);
+    if (tailDone)
+        *tailDone = finished;
+    waveOutUnprepareHeader(out, &header, sizeof header);
+    waveOutUnprepareHeader(out, &tail, sizeof tail);
+    waveOutClose(out);
+    CloseHandle(done);
+    return true;
+}
