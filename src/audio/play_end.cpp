@@ -41,7 +41,14 @@ bool WaitUntilDone(HANDLE event, const WAVEHDR* last, DWORD timeoutMs)
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)
             return IsDone(last);
-        (void)WaitForSingleObject(event, timeoutMs - elapsed);
+        // Messages sent to this thread are handled while the tone plays: Skype's
+        // notifications are sends, and its thread waits for our answer. Posted messages (the
+        // handset's next keys among them) stay queued, so keys are still handled in order.
+        if (MsgWaitForMultipleObjects(1, &event, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE) ==
+            WAIT_OBJECT_0 + 1) {
+            MSG message;
+            (void)PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
     }
     return true;
 }

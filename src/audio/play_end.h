@@ -17,6 +17,7 @@ const DWORD kTailSilenceMs = 50;
 bool MakeTailSilence(const WAVEFORMATEX* format, WAVEHDR* tail);
 
 // Waits on `event` (signalled by the driver for every buffer done, and by anything else
-// that shares it) until `last` is marked done or `timeoutMs` have passed since the call.
+// that shares it) until `last` is marked done or `timeoutMs` have passed since the call,
+// handling the messages sent to the calling thread meanwhile (never its posted ones).
 // True when it was done.
 bool WaitUntilDone(HANDLE event, const WAVEHDR* last, DWORD timeoutMs);

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/handset_callbacks.h"
 #include "app/app_messages.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "fake_wave_out.h"
 #include "handset/handset_keys.h"
 #include "skype/skype_link.h"
 
@@ -304,4 +306,33 @@ TEST_F(HandsetKeys, AWaitingCloseRequestDropsTheBacklog)
     EXPECT_TRUE(Log().empty()) << Log().front();
     EXPECT_EQ(g_app.handsetStatus, 0);
     ASSERT_TRUE(PeekMessageA(&message, ownWindow, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
+
+// Skype's notifications are sends: its thread waits for our answer. One that comes while a
+// key's tone plays is answered then, not after the tone; keys queued behind stay queued.
+TEST_F(HandsetKeys, NotificationSentDuringAToneIsAnsweredBeforeTheToneEnds)
+{
+    Attach();
+    FakeWaveOutSetSilentDriver(true); // the tone's wait runs to its bound
+    int devicesOpenWhenAnswered = -1;
+    std::thread skype([&] {
+        if (!WaitUntil([&] { return FakeWaveOutOpenDevices() == 1; }, 5000))
+            return;
+        const char text[] = "CALL 7 STATUS INPROGRESS";
+        COPYDATASTRUCT data = {0, sizeof text, const_cast<char*>(text)};
+        SendMessageA(ownWindow, WM_COPYDATA, WPARAM(fakeSkype), LPARAM(&data));
+        devicesOpenWhenAnswered = FakeWaveOutOpenDevices();
+    });
+    HandsetKeyCallback(5);
+    Key(6); // queued behind the 5: handled after it, not inside its tone
+    skype.join();
+    FakeWaveOutSetSilentDriver(false);
+    EXPECT_EQ(devicesOpenWhenAnswered, 1) << "the notification waited for the tone's end";
+    // Key 5's handling goes on after its tone (its LCD text); key 6 then finds the call.
+    EXPECT_SEQUENCE((Sequence{"a notification inside key 5's tone, then key 6",
+                              Join({{"skype FOCUS"}, Press("5"), {"tone 138"},
+                                    {LcdEntry(1, 1, 0, nullptr, 0), "light 1", "ring 0"},
+                                    {LcdEntry(3, 1, 6, "5", 1), "skype FOCUS"}, Press("6"),
+                                    {"skype SET CALL 7 DTMF 6", LcdEntry(3, 1, 6, "56", 1)}})}),
+                    Log());
 }

@@ -1,6 +1,8 @@
 // Recording fakes of the waveOut seam.
 #include "fake_wave_out.h"
 
+#include <atomic>
+
 #include "app/seam.h"
 #include "audio/riff.h"
 #include "event_log.h"
@@ -10,7 +12,7 @@ namespace {
 // The callback event of the last open (the player's named event).
 HANDLE g_callbackEvent = nullptr;
 bool g_silentDriver = false;
-int g_openDevices = 0;
+std::atomic<int> g_openDevices{0}; // read by tests from other threads too
 
 // The WAVE id whose data chunk `samples` is, or 0.
 UINT WaveIdOf(const void* samples)
