@@ -42,10 +42,31 @@ std::string CopyDataText(const COPYDATASTRUCT* data)
     return std::string(bytes, length);
 }
 
+// Keeps the sender waiting inside its send until a client releases the command. The thread
+// pumps nothing meanwhile, so messages the sender sends to us wait too, as with a busy Skype.
+void HoldCommand()
+{
+    g_sim.holdCommand.clear();
+    HANDLE held = CreateEventA(nullptr, FALSE, FALSE, SKYPESIM_HELD_EVENT);
+    HANDLE release = CreateEventA(nullptr, FALSE, FALSE, SKYPESIM_RELEASE_EVENT);
+    if (held && release) {
+        ResetEvent(release); // a release given before this hold is not for it
+        SetEvent(held);
+        (void)WaitForSingleObject(release, kSimHoldLimitMs);
+    }
+    if (held)
+        CloseHandle(held);
+    if (release)
+        CloseHandle(release);
+}
+
 LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
 {
     std::string command = CopyDataText(data);
     LogEvent("recv " + command);
+    if (!g_sim.holdCommand.empty() && command.compare(0, g_sim.holdCommand.size(),
+                                                      g_sim.holdCommand) == 0)
+        HoldCommand();
     // Replies go to the attached client only. A program that asked for access and has not
     // got it is told so; anyone else is not answered.
     if (!sender || sender != g_sim.attachedClient) {

@@ -15,6 +15,13 @@
 // Class of the simulator's message-only control window; clients find it with FindWindowEx.
 #define SKYPESIM_CONTROL_CLASS "SkypeSimControl"
 
+// A command held by the "hold" request: the simulator sets the first event when it has the
+// command and waits, without pumping, until a client sets the second (at most
+// kSimHoldLimitMs), as a busy Skype keeps its client waiting inside the send.
+#define SKYPESIM_HELD_EVENT "SkypeSimCommandHeld"
+#define SKYPESIM_RELEASE_EVENT "SkypeSimCommandRelease"
+const DWORD kSimHoldLimitMs = 10000;
+
 const ULONG_PTR kSimControlRequest = 0x534B5251;  // "SKRQ"
 const ULONG_PTR kSimControlReply = 0x534B5250;    // "SKRP"
 

@@ -16,6 +16,8 @@
 //   get-delay <ms>           replies to GET come that much later, after the command's send
 //                            has returned (0: inside it)
 //   hang <ms>                stop pumping messages for that long (after replying)
+//   hold <text>              the next command beginning with <text> is held (see
+//                            control_protocol.h) until released or for at most 10 s
 //   quit                     end the simulator (after replying)
 //   incoming <name>          a call from the contact <name> (UTF-8; Skype name made from it)
 //                            rings here -> payload: call id
@@ -217,6 +219,12 @@ Reply Execute(const std::string& request)
         if (!ParseNumber(argument, &number) || number == 0 || number > 600000)
             return Error("expected 1 to 600000 milliseconds");
         PostMessageW(g_sim.controlWindow, WM_SIM_HANG, WPARAM(number), 0);
+        return Ok();
+    }
+    if (verb == "hold") {
+        if (argument.empty())
+            return Error("expected the start of a command");
+        g_sim.holdCommand = argument;
         return Ok();
     }
     if (verb == "quit") {

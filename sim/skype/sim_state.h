@@ -86,6 +86,8 @@ struct SimState {
     std::deque<std::string> outbox;
     bool flushing = false;
     std::deque<SimDelayedReply> delayedReplies;  // in the order they are due
+    std::string holdCommand;  // the next command beginning with this is answered only once
+                              // the client releases it (see control_protocol.h); empty: none
 
     std::vector<SimLogEntry> log;
     LARGE_INTEGER startCounter = {};

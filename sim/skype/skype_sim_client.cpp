@@ -172,6 +172,35 @@ bool SkypeSimClient::SetGetDelay(DWORD ms)
     return Request("get-delay " + std::to_string(ms));
 }
 
+SkypeSimClient::~SkypeSimClient()
+{
+    if (held_)
+        CloseHandle(held_);
+}
+
+bool SkypeSimClient::Hold(const std::string& prefix)
+{
+    // Made here first, so that a hold that happens before WaitHeld is not missed.
+    if (!held_)
+        held_ = CreateEventA(nullptr, FALSE, FALSE, SKYPESIM_HELD_EVENT);
+    return held_ && Request("hold " + prefix);
+}
+
+bool SkypeSimClient::WaitHeld(DWORD timeoutMs)
+{
+    return held_ && WaitForSingleObject(held_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool SkypeSimClient::Release()
+{
+    HANDLE release = OpenEventA(EVENT_MODIFY_STATE, FALSE, SKYPESIM_RELEASE_EVENT);
+    if (!release)
+        return false;
+    BOOL set = SetEvent(release);
+    CloseHandle(release);
+    return set != FALSE;
+}
+
 bool SkypeSimClient::Hang(DWORD ms)
 {
     return Request("hang " + std::to_string(ms));

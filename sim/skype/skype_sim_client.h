@@ -29,6 +29,11 @@ enum class SimAttachTiming { Sync, Posted };
 
 class SkypeSimClient {
 public:
+    SkypeSimClient() = default;
+    SkypeSimClient(const SkypeSimClient&) = delete;
+    SkypeSimClient& operator=(const SkypeSimClient&) = delete;
+    ~SkypeSimClient();
+
     // Finds the control window of the simulator running as process `pid` (0: any simulator),
     // waiting up to `timeoutMs` for it to appear.
     bool Connect(DWORD pid = 0, DWORD timeoutMs = 5000);
@@ -51,6 +56,11 @@ public:
     bool SetRingTimeout(DWORD ms);  // 0: incoming calls ring until someone acts
     bool SetGetDelay(DWORD ms);     // replies to GET that much later; 0: inside the send
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
+    // The next command beginning with `prefix` is held: its sender waits inside the send
+    // until Release (or 10 s). WaitHeld waits until the simulator holds it.
+    bool Hold(const std::string& prefix);
+    bool WaitHeld(DWORD timeoutMs);
+    bool Release();
     bool Quit();
     // Quits the simulator, if one is connected, and waits up to `timeoutMs` for its process
     // to end (Skype runs once per desktop: a new one can start only then); one that has not
@@ -82,6 +92,7 @@ public:
 private:
     HWND control_ = nullptr;
     DWORD timeoutMs_ = 5000;
+    HANDLE held_ = nullptr; // the simulator's "command held" event, once Hold was asked
 };
 
 // Splits a payload made of NUL-terminated records.

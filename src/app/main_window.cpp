@@ -85,6 +85,16 @@ OwnedText ExpandedText(OwnedText text)
     return OwnedText(expanded);
 }
 
+// Windows ends the process once WM_ENDSESSION returns, without the message loop's end: the
+// handset is shut down here, or a call ringing at log-off rings on with nobody to stop it.
+void EndSession(HWND window)
+{
+    KillTimer(window, kKeepAliveTimer);
+    KillTimer(window, kDeviceChangeTimer);
+    OnSessionEnding();
+    (void)g_trayIcon.DeleteIcon();
+}
+
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
@@ -212,7 +222,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DEVICECHANGE:
         OnDeviceChange(window, wParam);
         return TRUE;
+    case WM_QUERYENDSESSION:
+        return TRUE; // nothing of ours is worth keeping a log-off waiting
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession(window);
+        return 0;
     case kTrayCallbackMessage:
+        // The shell sends it, and our sends to Skype let sent messages in while they wait: a
+        // menu opened here would run its modal loop inside such a send and dispatch the
+        // handset's queued keys from there, interleaving their commands. So the menu opens
+        // from the message loop.
+        PostMessageA(window, WM_APP_TRAY_NOTIFY, wParam, lParam);
+        return 0;
+    case WM_APP_TRAY_NOTIFY:
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;
     case WM_APP_HANDSET_KEY:

@@ -49,6 +49,9 @@ void StartHandset()
 
 void StopHandset()
 {
+    // Once only: after a log-off's shutdown the loop's end finds the library released.
+    if (!g_handsetApi.module)
+        return;
     if (HandsetLibraryUsable()) {
         // A handset left ringing after we are gone would ring on with nobody to stop it.
         if (g_app.ringerOn)
@@ -62,6 +65,12 @@ void StopHandset()
 void OnMainWindowDestroyed()
 {
     g_app.closing = true;
+}
+
+void OnSessionEnding()
+{
+    g_app.closing = true;
+    StopHandset();
 }
 
 void OnHandsetEvent(int key)

@@ -7,13 +7,18 @@
 // start-up display. Nothing without a usable library.
 void StartHandset();
 // Shutdown after the message loop: the ringer stopped if it rings, the display cleared and
-// the light off, the handset closed, the library released.
+// the light off, the handset closed, the library released. Also at log-off (WM_ENDSESSION);
+// a second call does nothing.
 void StopHandset();
 
 // WM_DESTROY: the program is going. From now on (and already once a WM_CLOSE waits in the
 // queue) handset events still queued or arriving are dropped and nothing is sent to Skype;
 // the shutdown's handset calls come after the loop.
 void OnMainWindowDestroyed();
+// WM_ENDSESSION of a log-off or shutdown: Windows ends the process without the loop's end,
+// so the handset is shut down now (StopHandset) and, as after WM_DESTROY, Skype is told
+// nothing more.
+void OnSessionEnding();
 // A handset key or hook event, posted by the library's callback.
 void OnHandsetEvent(int key);
 

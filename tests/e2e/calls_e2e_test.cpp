@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "event_log.h"
+#include "fake_tray.h"
 #include "sequence.h"
 #include "skype_run.h"
 
@@ -306,4 +307,41 @@ TEST(CallsE2EShutdown, ClosingWhileACallRingsStopsTheRingerFirst)
     ASSERT_GE(journal.size(), shutdown.size());
     EXPECT_SEQUENCE((Sequence{"shutdown while ringing", shutdown}),
                     std::vector<std::string>(journal.end() - shutdown.size(), journal.end()));
+}
+
+// Windows ends the process after WM_ENDSESSION, without the message loop's end: the handset
+// is shut down there, once, in Close's order, and the icon removed; Skype is told nothing.
+TEST(CallsE2EShutdown, LogOffWhileACallRingsShutsTheHandsetDownOnce)
+{
+    FakeTray tray;
+    ASSERT_TRUE(tray.Ready());
+    SkypeRun run;
+    ASSERT_TRUE(run.Start());
+    ASSERT_GT(run.skype.Incoming("Ann"), 0);
+    ASSERT_TRUE(run.WaitHandset(RingingWithAnn, 5000));
+    const std::vector<std::string> ringing = run.driver.Journal();
+    run.skype.ClearLog();
+
+    // Asked first, then told that the session goes on after all: nothing changes.
+    EXPECT_EQ(SendMessageA(run.driver.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(SendMessageA(run.driver.window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(run.driver.Journal(), ringing);
+    EXPECT_TRUE(run.Handset().ringing);
+
+    EXPECT_EQ(SendMessageA(run.driver.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+    const std::vector<std::string> shutdown = {
+        "USBPhone_Ring 0", "USBPhone_DisplayLCD mode=0 on=0 param=0 text=null textOn=0",
+        "USBPhone_Light 0", "USBPhone_Close", "Unload"};
+    std::vector<std::string> ended = run.driver.Journal();
+    ASSERT_GE(ended.size(), ringing.size());
+    EXPECT_SEQUENCE((Sequence{"log-off while ringing", shutdown}),
+                    std::vector<std::string>(ended.begin() + ringing.size(), ended.end()));
+    std::vector<std::string> icon = tray.Calls();
+    ASSERT_FALSE(icon.empty());
+    EXPECT_EQ(icon.back().substr(0, 10), "NIM_DELETE");
+
+    // Where Windows does not end it at once (Wine), a later close shuts down nothing again.
+    EXPECT_EQ(run.driver.Close(), 0u);
+    EXPECT_EQ(run.driver.Journal(), ended);
+    EXPECT_TRUE(run.Received().empty()) << run.Received().front();
 }
