@@ -56,7 +56,13 @@ HICON TrayIcon::LookupIcon(UINT iconId)
     for (int i = 0; i < iconCount; ++i)
         if (iconIds[i] == iconId)
             return iconHandles[i];
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    // The notification area shows small icons. The program is DPI-aware, so at 125-200 % the
+    // small-icon size is 20-32 pixels and the icon has an image of that size. Not LR_SHARED:
+    // the system shares an icon by its resource alone, whatever size was asked, so a reload
+    // for another DPI would get the old one back; the cache owns these handles.
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     if (!icon)
         return nullptr;
     if (iconCount < kIconCacheSize) {
@@ -89,6 +95,13 @@ void TrayIcon::ModifyIcon(UINT iconId, const char* tooltip)
     if (tooltip)
         CopyTooltip(&data, tooltip);
     (void)SeamShellNotifyIcon(NIM_MODIFY, &data);
+}
+
+void TrayIcon::ForgetIcons()
+{
+    for (int i = 0; i < iconCount; ++i)
+        DestroyIcon(iconHandles[i]); // the shell keeps copies of its own
+    iconCount = 0;
 }
 
 BOOL TrayIcon::DeleteIcon()

@@ -9,6 +9,7 @@ public:
 
     void SetOwner(HINSTANCE instance, HWND ownerWindow, int command);
     HMENU LoadPopupMenu(UINT menuId);
+    // The icon at the small-icon size of the system DPI, loaded once.
     HICON LookupIcon(UINT iconId);
     int AddIcon(UINT iconId, const char* tooltip);
     // A null tooltip changes only the picture.
@@ -16,6 +17,9 @@ public:
     BOOL DeleteIcon();
     // The tray callback message (1029): lParam is the mouse message. Always returns 1.
     virtual int OnNotify(HWND window, WPARAM wParam, LPARAM lParam);
+
+    // Releases the loaded icons, so that the next lookups load them at the size of that moment.
+    void ForgetIcons();
 
     // Cache entries in use (0 to 10).
     int CachedIconCount() const { return iconCount; }

@@ -1,6 +1,8 @@
 // Recording fakes of Shell_NotifyIconA, CreateProcessA and MessageBoxA.
 #include "fake_shell.h"
 
+#include <vector>
+
 #include "app/seam.h"
 #include "event_log.h"
 
@@ -19,17 +21,72 @@ const char* MessageName(DWORD message)
     }
 }
 
-// Icons are shared resources: LoadIconA hands out the same handle for the same resource, so
-// the handle names its resource id among the program's icons.
+SIZE IconSize(HICON icon)
+{
+    SIZE size = {0, 0};
+    ICONINFO info;
+    if (!GetIconInfo(icon, &info))
+        return size;
+    BITMAP bitmap;
+    if (GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap)) {
+        size.cx = bitmap.bmWidth;
+        size.cy = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    }
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size;
+}
+
+// An icon's picture and mask as 32-bit pixels, top row first; empty for no icon.
+std::vector<DWORD> IconPixels(HICON icon)
+{
+    SIZE size = IconSize(icon);
+    ICONINFO info;
+    if (!size.cx || !GetIconInfo(icon, &info))
+        return {};
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size.cx;
+    format.bmiHeader.biHeight = -size.cy;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(2 * size.cx * size.cy);
+    HDC screen = GetDC(nullptr);
+    if (info.hbmColor)
+        GetDIBits(screen, info.hbmColor, 0, size.cy, pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmMask, 0, size.cy, pixels.data() + size.cx * size.cy, &format,
+              DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+// Names an icon by the program's icon resource it shows: the one whose image at the same
+// size has the same pixels (107 and 108 are one picture). A size other than the small-icon
+// size of the system DPI is part of the name.
 std::string IconName(HICON icon)
 {
     if (!icon)
         return "0";
-    static const UINT kIds[] = {107, 108, 129, 130, 131};
-    for (UINT id : kIds)
-        if (LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)) == icon)
-            return Format("%u", id);
-    return "?";
+    SIZE size = IconSize(icon);
+    std::string suffix;
+    if (size.cx != GetSystemMetrics(SM_CXSMICON) || size.cy != GetSystemMetrics(SM_CYSMICON))
+        suffix = Format("@%ldx%ld", size.cx, size.cy);
+    std::vector<DWORD> pixels = IconPixels(icon);
+    static const UINT kIds[] = {107, 129, 130, 131};
+    for (UINT id : kIds) {
+        HICON candidate = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                                        MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                                        size.cx, size.cy, 0));
+        bool same = candidate && IconPixels(candidate) == pixels;
+        if (candidate)
+            DestroyIcon(candidate);
+        if (same)
+            return Format("%u", id) + suffix;
+    }
+    return "?" + suffix;
 }
 } // namespace
 

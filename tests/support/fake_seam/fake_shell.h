@@ -4,7 +4,9 @@
 
 // SharedLog() entries:
 //   "shell <NIM_ADD|NIM_MODIFY|NIM_DELETE> size=<cbSize> flags=<uFlags> id=<uID>
-//    cb=<uCallbackMessage> icon=<resource id of hIcon, 0 for none, ? if unknown> tip=<szTip>"
+//    cb=<uCallbackMessage> icon=<icon> tip=<szTip>"
+//   where <icon> is the resource id whose picture hIcon shows (0 for none, ? if none of the
+//   program's), followed by @<width>x<height> when the icon is not of the small-icon size.
 //   "launch app=<application name|null> cmd=<command line> cb=<STARTUPINFOA cb>
 //    flags=0x<dwFlags> show=<wShowWindow>"
 //   "messagebox owner=<0|set> text=<text> caption=<caption> type=0x<hex>"
