@@ -62,5 +62,10 @@ void RestoreTrayIcon()
     // size of now.
     g_trayIcon.ForgetIcons();
     StatusPicture picture = CurrentStatusPicture();
-    g_trayIcon.AddIcon(picture.iconId, picture.tooltip);
+    (void)g_trayIcon.AddIcon(picture.iconId, picture.tooltip); // a refusal is retried
+}
+
+void KeepTrayIconShown()
+{
+    g_trayIcon.RetryMissingIcon();
 }

@@ -10,6 +10,9 @@ namespace {
 int g_messageBoxAnswer = IDOK;
 // The handles the last fake launch handed out: real objects, so that closing them works.
 HANDLE g_launchHandles[2] = {nullptr, nullptr};
+// The shell's side.
+bool g_iconThere = true;
+int g_addsToRefuse = 0;
 
 const char* MessageName(DWORD message)
 {
@@ -88,7 +91,42 @@ std::string IconName(HICON icon)
     }
     return "?" + suffix;
 }
+
+BOOL ShellAnswer(DWORD message)
+{
+    switch (message) {
+    case NIM_ADD:
+        if (g_addsToRefuse > 0) {
+            --g_addsToRefuse;
+            g_iconThere = false;
+            return FALSE;
+        }
+        g_iconThere = true;
+        return TRUE;
+    case NIM_MODIFY:
+        return g_iconThere;
+    default:
+        g_iconThere = false;
+        return TRUE;
+    }
+}
 } // namespace
+
+void ResetFakeShell()
+{
+    g_iconThere = true;
+    g_addsToRefuse = 0;
+}
+
+void RefuseShellAdds(int count)
+{
+    g_addsToRefuse = count;
+}
+
+void LoseShellIcon()
+{
+    g_iconThere = false;
+}
 
 void SetMessageBoxAnswer(int answer)
 {
@@ -97,11 +135,13 @@ void SetMessageBoxAnswer(int answer)
 
 BOOL SeamShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
 {
-    SharedLog().Add(Format("shell %s size=%lu flags=%u id=%u cb=%u icon=%s tip=%s",
+    BOOL answer = ShellAnswer(message);
+    SharedLog().Add(Format("shell %s size=%lu flags=%u id=%u cb=%u icon=%s tip=%s%s",
                            MessageName(message), static_cast<unsigned long>(data->cbSize),
                            data->uFlags, data->uID, data->uCallbackMessage,
-                           IconName(data->hIcon).c_str(), data->szTip));
-    return TRUE;
+                           IconName(data->hIcon).c_str(), data->szTip,
+                           answer ? "" : " refused"));
+    return answer;
 }
 
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
