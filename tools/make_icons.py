@@ -2,10 +2,12 @@
 """Draws the program's icons and writes them as .ico files into src/res/icons.
 
 107/108: 32x32, 256 colours, a green telephone handset (the application icon).
-129/130/131: 16x16, 16 colours, the handset with a status emblem on a white badge:
-  129 a small red emblem (Skype attached), 130 a red cross (no handset),
+129/130/131: 16x16, 20x20, 24x24 and 32x32 in 16 colours (the notification area's icon size
+  at 100, 125, 150 and 200 % on a DPI-aware program), the handset with a status emblem on a
+  white badge: 129 a small red emblem (Skype attached), 130 a red cross (no handset),
   131 a red question mark (Skype not attached).
-The drawing is plain geometry so that the output is reproducible byte for byte.
+The drawing is plain geometry so that the output is reproducible byte for byte. Every size is
+the 16x16 layout scaled, sampled so that the scale 1 gives the 16x16 picture exactly.
 """
 import math
 import os
@@ -46,43 +48,61 @@ def handset(size):
     return pixels
 
 
+STATUS_SIZES = (16, 20, 24, 32)
+
+QUESTION = [".###.",
+            "#...#",
+            "....#",
+            "...#.",
+            "..#..",
+            ".....",
+            "..#.."]
+
+
 def emblem(pixels, kind):
     size = len(pixels)
+    s = size / 16.0
     def put(x, y, colour=RED):
         if 0 <= x < size and 0 <= y < size:
             pixels[y][x] = colour
     # Every emblem sits on the same opaque white badge, so that each status picture covers
     # the previous one completely: Wine's tray draws a changed icon over the old one without
     # erasing it, and transparent pixels would let the old emblem show through.
-    for y in range(7, 16):
-        for x in range(8, 16):
+    for y in range(round(7 * s), size):
+        for x in range(size // 2, size):
             put(x, y, WHITE)
+    # Strokes are two pixels wide at 16x16 and grow with the size.
+    stroke = round(2 * s)
     if kind == "cross":
-        for i in range(7):
-            for w in (0, 1):
-                put(8 + i + w, 8 + i)
-                put(14 - i + w, 8 + i)
+        first = round(8 * s)
+        for i in range(size - first - stroke + 1):
+            for w in range(stroke):
+                put(first + i + w, first + i)
+                put(size - stroke - i + w, first + i)
     elif kind == "question":
-        shape = [".###.",
-                 "#...#",
-                 "....#",
-                 "...#.",
-                 "..#..",
-                 ".....",
-                 "..#.."]
-        for row, line in enumerate(shape):
-            for col, ch in enumerate(line):
-                if ch == "#":
-                    put(10 + col, 8 + row)
-                    put(11 + col, 8 + row)
+        # The 5x7 glyph scaled, each pixel sampled at its centre, and its strokes widened to the
+        # right to twice their height.
+        left, top = round(10 * s), round(8 * s)
+        for y in range(top, size):
+            row = int((y + 0.5 - top) / s)
+            if row >= len(QUESTION):
+                break
+            for x in range(left, size):
+                for w in range(round(s) + 1):
+                    col = math.floor((x - w + 0.5 - left) / s)
+                    if 0 <= col < 5 and QUESTION[row][col] == "#":
+                        put(x, y)
+                        break
     elif kind == "dot":
-        for y in range(10, 16):
-            for x in range(10, 16):
-                if math.hypot(x - 12.5, y - 12.5) <= 3.0:
-                    put(x, y, WHITE if math.hypot(x - 12.5, y - 12.5) <= 1.0 else RED)
+        cx = cy = 12.5 * s
+        for y in range(round(10 * s), size):
+            for x in range(round(10 * s), size):
+                if math.hypot(x - cx, y - cy) <= 3.0 * s:
+                    put(x, y, WHITE if math.hypot(x - cx, y - cy) <= 1.0 * s else RED)
 
 
-def ico(pixels, bits):
+def ico_image(pixels, bits):
+    """One image of an .ico file: (directory entry without its offset, image data)."""
     size = len(pixels)
     colours = [BLACK]
     for row in pixels:
@@ -115,27 +135,35 @@ def ico(pixels, bits):
                          len(xor) + len(mask), 0, 0, count, 0)
     pal = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
     image = header + pal + bytes(xor) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0 if count >= 256 else count, 0, 1, bits,
-                        len(image), 6 + 16)
-    return directory + entry + image
+    entry = struct.pack("<BBBBHHI", size, size, 0 if count >= 256 else count, 0, 1, bits,
+                        len(image))
+    return entry, image
+
+
+def ico(images):
+    """An .ico file of the given (pixels, bits) images, in that order."""
+    parts = [ico_image(pixels, bits) for pixels, bits in images]
+    offset = 6 + 16 * len(parts)
+    directory = struct.pack("<HHH", 0, 1, len(parts))
+    for entry, image in parts:
+        directory += entry + struct.pack("<I", offset)
+        offset += len(image)
+    return directory + b"".join(image for _, image in parts)
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(__file__), "..", "src", "res", "icons")
     os.makedirs(out, exist_ok=True)
-    icons = {
-        "app.ico": ico(handset(32), 8),
-        "status_enabled.ico": None,
-        "status_nophone.ico": None,
-        "status_noskype.ico": None,
-    }
+    icons = {"app.ico": ico([(handset(32), 8)])}
     for name, kind in (("status_enabled.ico", "dot"), ("status_nophone.ico", "cross"),
                        ("status_noskype.ico", "question")):
-        pixels = handset(16)
-        emblem(pixels, kind)
-        icons[name] = ico(pixels, 4)
+        images = []
+        for size in STATUS_SIZES:
+            pixels = handset(size)
+            emblem(pixels, kind)
+            images.append((pixels, 4))
+        icons[name] = ico(images)
     for name, data in icons.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)

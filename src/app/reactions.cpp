@@ -133,6 +133,7 @@ void OnSkypeAvailable()
 
 void OnKeepAliveTimer()
 {
+    KeepTrayIconShown();
     switch (KeepAliveTick()) {
     case kKeepAlivePinged:
         if (g_app.handsetStatus == 0)

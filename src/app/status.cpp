@@ -58,6 +58,14 @@ void ShowSkypeAccess()
 
 void RestoreTrayIcon()
 {
+    // A new shell may come with another DPI: the icons are loaded again at the small-icon
+    // size of now.
+    g_trayIcon.ForgetIcons();
     StatusPicture picture = CurrentStatusPicture();
-    g_trayIcon.AddIcon(picture.iconId, picture.tooltip);
+    (void)g_trayIcon.AddIcon(picture.iconId, picture.tooltip); // a refusal is retried
+}
+
+void KeepTrayIconShown()
+{
+    g_trayIcon.RetryMissingIcon();
 }

@@ -20,5 +20,8 @@ void RefreshStatus();
 void ShowSkypeAccess();
 
 // The shell lost the icon (Explorer restarted): adds it again with the current picture,
-// without touching the LCD or Skype.
+// loaded afresh, without touching the LCD or Skype.
 void RestoreTrayIcon();
+
+// On the keep-alive tick: while the shell has refused the icon, tries again (for a minute).
+void KeepTrayIconShown();

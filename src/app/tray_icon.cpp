@@ -31,6 +31,10 @@ void CopyTooltip(NOTIFYICONDATAA* data, const char* tooltip)
 TrayIcon::TrayIcon()
 {
     iconCount = 0;
+    shownIconId = 0;
+    shownTooltip[0] = '\0';
+    iconMissing = false;
+    addRetries = 0;
 }
 
 TrayIcon::~TrayIcon()
@@ -56,7 +60,13 @@ HICON TrayIcon::LookupIcon(UINT iconId)
     for (int i = 0; i < iconCount; ++i)
         if (iconIds[i] == iconId)
             return iconHandles[i];
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    // The notification area shows small icons. The program is DPI-aware, so at 125-200 % the
+    // small-icon size is 20-32 pixels and the icon has an image of that size. Not LR_SHARED:
+    // the system shares an icon by its resource alone, whatever size was asked, so a reload
+    // for another DPI would get the old one back; the cache owns these handles.
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     if (!icon)
         return nullptr;
     if (iconCount < kIconCacheSize) {
@@ -69,13 +79,9 @@ HICON TrayIcon::LookupIcon(UINT iconId)
 
 int TrayIcon::AddIcon(UINT iconId, const char* tooltip)
 {
-    NOTIFYICONDATAA data;
-    FillRecord(&data, ownerWindow, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    data.uCallbackMessage = kTrayCallbackMessage;
-    data.hIcon = LookupIcon(iconId); // added even without a picture
-    CopyTooltip(&data, tooltip);
-    (void)SeamShellNotifyIcon(NIM_ADD, &data);
-    return 1;
+    Remember(iconId, tooltip);
+    addRetries = 0;
+    return Add(LookupIcon(iconId)); // added even without a picture
 }
 
 void TrayIcon::ModifyIcon(UINT iconId, const char* tooltip)
@@ -83,12 +89,61 @@ void TrayIcon::ModifyIcon(UINT iconId, const char* tooltip)
     HICON icon = LookupIcon(iconId);
     if (!icon)
         return; // keeps the previous picture and tooltip
+    Remember(iconId, tooltip);
     NOTIFYICONDATAA data;
     FillRecord(&data, ownerWindow, tooltip ? NIF_ICON | NIF_TIP : NIF_ICON);
     data.hIcon = icon;
     if (tooltip)
         CopyTooltip(&data, tooltip);
-    (void)SeamShellNotifyIcon(NIM_MODIFY, &data);
+    if (SeamShellNotifyIcon(NIM_MODIFY, &data)) {
+        // Also after a refused add: one that timed out while the shell was busy at log-on
+        // may still have been carried out.
+        iconMissing = false;
+        addRetries = 0;
+        return;
+    }
+    // The shell does not have the icon: the add at start was refused, or the shell lost it
+    // without a TaskbarCreated reaching us.
+    (void)Add(icon);
+}
+
+void TrayIcon::RetryMissingIcon()
+{
+    if (!iconMissing || addRetries >= kMaxAddRetries)
+        return;
+    ++addRetries;
+    // Modify first, then add: see ModifyIcon.
+    char tooltip[sizeof shownTooltip];
+    lstrcpynA(tooltip, shownTooltip, sizeof tooltip);
+    ModifyIcon(shownIconId, tooltip);
+}
+
+void TrayIcon::ForgetIcons()
+{
+    for (int i = 0; i < iconCount; ++i)
+        DestroyIcon(iconHandles[i]); // the shell keeps copies of its own
+    iconCount = 0;
+}
+
+int TrayIcon::Add(HICON icon)
+{
+    NOTIFYICONDATAA data;
+    FillRecord(&data, ownerWindow, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = icon;
+    CopyTooltip(&data, shownTooltip);
+    // At log-on the shell may not be there yet, or too busy to answer in time.
+    iconMissing = !SeamShellNotifyIcon(NIM_ADD, &data);
+    if (!iconMissing)
+        addRetries = 0;
+    return iconMissing ? 0 : 1;
+}
+
+void TrayIcon::Remember(UINT iconId, const char* tooltip)
+{
+    shownIconId = iconId;
+    if (tooltip)
+        lstrcpynA(shownTooltip, tooltip, sizeof shownTooltip);
 }
 
 BOOL TrayIcon::DeleteIcon()

@@ -9,19 +9,36 @@ public:
 
     void SetOwner(HINSTANCE instance, HWND ownerWindow, int command);
     HMENU LoadPopupMenu(UINT menuId);
+    // The icon at the small-icon size of the system DPI, loaded once.
     HICON LookupIcon(UINT iconId);
+    // 1 when the shell took the icon; 0 when it refused (then RetryMissingIcon adds it again).
     int AddIcon(UINT iconId, const char* tooltip);
-    // A null tooltip changes only the picture.
+    // A null tooltip changes only the picture. When the shell no longer has the icon, adds it
+    // again with this picture and the latest tooltip.
     void ModifyIcon(UINT iconId, const char* tooltip);
     BOOL DeleteIcon();
     // The tray callback message (1029): lParam is the mouse message. Always returns 1.
     virtual int OnNotify(HWND window, WPARAM wParam, LPARAM lParam);
 
+    // For the keep-alive tick: while the shell lacks the icon, shows it again, on at most
+    // kMaxAddRetries ticks in a row. Once the icon shows, or on AddIcon, the count starts
+    // afresh.
+    void RetryMissingIcon();
+    // Releases the loaded icons, so that the next lookups load them at the size of that moment.
+    void ForgetIcons();
+
     // Cache entries in use (0 to 10).
     int CachedIconCount() const { return iconCount; }
+    // The last add was refused and nothing has shown the icon since.
+    bool IconMissing() const { return iconMissing; }
+
+    enum { kMaxAddRetries = 30 }; // a minute of keep-alive ticks
 
 private:
     enum { kIconCacheSize = 10 };
+
+    int Add(HICON icon);
+    void Remember(UINT iconId, const char* tooltip);
 
     HINSTANCE instance;
     HWND ownerWindow;
@@ -30,6 +47,11 @@ private:
     HICON iconHandles[kIconCacheSize];
     UINT iconIds[kIconCacheSize];
     int iconCount;
+    // What the icon shows, or is to show once the shell takes it.
+    UINT shownIconId;
+    char shownTooltip[64];
+    bool iconMissing;
+    int addRetries;
 };
 
 extern TrayIcon g_trayIcon;

@@ -103,20 +103,57 @@ protected:
 };
 } // namespace
 
-TEST_P(Resources, IconsAreGroupsOfTheirSizeAndColours)
+TEST_P(Resources, IconsAreGroupsOfTheirSizesAndColours)
 {
+    // The status icons have an image for each small-icon size from 100 to 200 %.
+    const std::vector<int> kApp = {32}, kStatus = {16, 20, 24, 32};
     const struct {
         WORD id;
-        int size, bits;
-    } icons[] = {{107, 32, 8}, {108, 32, 8}, {129, 16, 4}, {130, 16, 4}, {131, 16, 4}};
+        const std::vector<int>& sizes;
+        int bits;
+    } icons[] = {{107, kApp, 8}, {108, kApp, 8}, {129, kStatus, 4}, {130, kStatus, 4},
+                 {131, kStatus, 4}};
     for (const auto& icon : icons) {
         auto dir = reinterpret_cast<const GroupIconDir*>(Resource(module, RT_GROUP_ICON, icon.id));
         ASSERT_NE(dir, nullptr) << icon.id;
-        ASSERT_EQ(dir->count, 1);
-        EXPECT_EQ(dir->entries[0].width, icon.size) << icon.id;
-        EXPECT_EQ(dir->entries[0].bitCount, icon.bits) << icon.id;
-        EXPECT_NE(Resource(module, RT_ICON, dir->entries[0].id), nullptr);
+        std::vector<int> sizes;
+        for (int i = 0; i < dir->count; ++i) {
+            const GroupIconEntry& entry = dir->entries[i];
+            sizes.push_back(entry.width);
+            EXPECT_EQ(entry.height, entry.width) << icon.id;
+            EXPECT_EQ(entry.bitCount, icon.bits) << icon.id;
+            // The image itself: a bitmap header of the size the directory gives.
+            auto image = reinterpret_cast<const BITMAPINFOHEADER*>(
+                Resource(module, RT_ICON, entry.id));
+            ASSERT_NE(image, nullptr) << icon.id;
+            EXPECT_EQ(image->biWidth, entry.width) << icon.id;
+            EXPECT_EQ(image->biHeight, 2 * entry.height) << icon.id; // picture and mask
+        }
+        EXPECT_EQ(sizes, icon.sizes) << icon.id;
     }
+}
+
+// The loader's reading of the manifest: Wine's activation context from resource 1 of the exe,
+// asked for the setting as Windows asks for it.
+TEST_P(Resources, ManifestDeclaresTheProgramDpiAware)
+{
+    typedef BOOL(WINAPI * QuerySettings)(DWORD, HANDLE, const WCHAR*, const WCHAR*, WCHAR*,
+                                          SIZE_T, SIZE_T*);
+    auto query = reinterpret_cast<QuerySettings>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+    ASSERT_NE(query, nullptr);
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = GetParam().c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    WCHAR value[32] = L"";
+    EXPECT_TRUE(query(0, context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                      L"dpiAware", value, 32, nullptr));
+    EXPECT_EQ(std::wstring(value), L"true");
+    ReleaseActCtx(context);
 }
 
 TEST_P(Resources, MenusAcceleratorsStringAndDialog)

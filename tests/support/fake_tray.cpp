@@ -8,6 +8,8 @@ namespace {
 const char kTrayClass[] = "Shell_TrayWnd"; // the class shell32 looks for
 const UINT kTipOffset = 16;                // after hWnd, uID, uFlags, uCallbackMessage
 const UINT kTipChars = 128;
+const UINT kIconSizeOffset = 944;          // width, height, planes, bits per pixel
+const UINT kIconBitsOffset = 960;
 
 std::string Narrow(const WCHAR* text, UINT maxChars)
 {
@@ -86,6 +88,11 @@ LRESULT CALLBACK FakeTray::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     tray->calls_.push_back(line + ((flags & NIF_TIP) ? tip : std::string()));
     if (flags & NIF_TIP)
         tray->latestTip_ = tip;
+    if ((flags & NIF_ICON) && data->cbData > kIconBitsOffset) {
+        UINT size[2];
+        memcpy(size, bytes + kIconSizeOffset, sizeof size);
+        tray->latestIconSize_ = {LONG(size[0]), LONG(size[1])};
+    }
     return TRUE;
 }
 
@@ -99,4 +106,10 @@ std::string FakeTray::LatestTip()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return latestTip_;
+}
+
+SIZE FakeTray::LatestIconSize()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return latestIconSize_;
 }

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "fake_audio_devices.h"
+#include "fake_shell.h"
 #include "handset/handset_api.h"
 
 namespace {
@@ -71,6 +72,7 @@ std::string LcdEntry(int mode, int on, int param, const char* text, int textOn)
 void AppFixture::Build()
 {
     ResetAppState();
+    ResetFakeShell();
     g_replies.clear();
     g_handsetApi = HandsetApi();
     g_handsetApi.module = GetModuleHandleA(nullptr); // any module: the slots are ours

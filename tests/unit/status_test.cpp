@@ -1,5 +1,5 @@
-// The three-state status on the icon and the LCD, start-up's icon, the tray icon's mouse
-// handling and the Close confirmation.
+// The three-state status on the icon and the LCD, start-up's icon, an icon the shell refused
+// or lost, the tray icon's mouse handling and the Close confirmation.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -16,6 +16,7 @@
 #include "rig_devices.h"
 #include "process.h"
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -29,12 +30,25 @@ std::string Shell(const char* message, int flags, int cb, int icon, const char* 
                   unsigned(NOTIFYICONDATAA_V1_SIZE), flags, cb, icon, tip);
 }
 
+std::string Refused(const std::string& call)
+{
+    return call + " refused";
+}
+
+std::vector<std::string> ShellCalls(const std::vector<std::string>& log)
+{
+    return Filter(log, "shell ");
+}
+
 class Status : public AppFixture {
 protected:
     void Prepare() override
     {
         g_trayIcon.SetOwner(GetModuleHandleA(nullptr), ownWindow, 104);
         g_trayIcon.LoadPopupMenu(155);
+        // The global icon as after a start-up whose add the shell took.
+        g_trayIcon.AddIcon(131, "Tavrix");
+        ClearLog();
     }
     std::vector<std::string> Attached()
     {
@@ -117,6 +131,73 @@ TEST_F(Status, RestartedShellGetsTheIconBackWithoutOtherTraffic)
     Attach();
     SendMessageA(ownWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_SEQUENCE((Sequence{"re-added", {Shell("NIM_ADD", 7, 1029, 129, kTipAttached)}}), Log());
+}
+
+TEST_F(Status, RefusedAddIsRetriedOnKeepAliveTicksUntilTheShellTakesIt)
+{
+    RefuseShellAdds(3);
+    g_trayIcon.AddIcon(131, "Tavrix"); // start-up: the add, then the first refresh
+    RefreshStatus();
+    for (int tick = 1; tick <= 4; ++tick)
+        OnKeepAliveTimer();
+    const std::string modify = Shell("NIM_MODIFY", 6, 0, 131, kTipNoSkype);
+    const std::string add = Shell("NIM_ADD", 7, 1029, 131, kTipNoSkype);
+    EXPECT_SEQUENCE((Sequence{"refused at start-up, taken on the second tick",
+                              {Refused(Shell("NIM_ADD", 7, 1029, 131, "Tavrix")),
+                               Refused(modify), Refused(add),   // the refresh
+                               Refused(modify), Refused(add),   // tick 1
+                               Refused(modify), add}}),         // tick 2; ticks 3 and 4 quiet
+                    ShellCalls(Log()));
+    EXPECT_FALSE(g_trayIcon.IconMissing());
+}
+
+TEST_F(Status, RetriesStopAfterThirtyTicksAndStartAfreshWithANewShell)
+{
+    const std::string modify = Shell("NIM_MODIFY", 6, 0, 131, kTipNoSkype);
+    const std::string add = Shell("NIM_ADD", 7, 1029, 131, kTipNoSkype);
+    RefuseShellAdds(1000);
+    SendMessageA(ownWindow, g_app.taskbarCreatedMessage, 0, 0);
+    for (int tick = 1; tick <= 40; ++tick)
+        OnKeepAliveTimer();
+    // Thirty ticks are a minute of the keep-alive timer.
+    std::vector<std::string> expected = {Refused(add)};
+    for (int tick = 1; tick <= 30; ++tick)
+        expected.insert(expected.end(), {Refused(modify), Refused(add)});
+    EXPECT_SEQUENCE((Sequence{"thirty retries, then none", expected}), ShellCalls(Log()));
+
+    // A shell that announces itself later gets the icon; when it refuses, the ticks try again.
+    ClearLog();
+    RefuseShellAdds(1);
+    SendMessageA(ownWindow, g_app.taskbarCreatedMessage, 0, 0);
+    OnKeepAliveTimer();
+    OnKeepAliveTimer();
+    EXPECT_SEQUENCE((Sequence{"a new shell, refused once", {Refused(add), Refused(modify), add}}),
+                    ShellCalls(Log()));
+    EXPECT_FALSE(g_trayIcon.IconMissing());
+}
+
+TEST_F(Status, IconLostByTheShellIsAddedAgainByTheNextChange)
+{
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"handset unplugged: its picture and tooltip",
+         [] { OnHandsetPlugged(0); },
+         {Refused(Shell("NIM_MODIFY", 6, 0, 130, kTipNoHandset)),
+          Shell("NIM_ADD", 7, 1029, 130, kTipNoHandset)}},
+        {"a new picture alone: with the tooltip shown before",
+         [] { g_trayIcon.ModifyIcon(129, nullptr); },
+         {Refused(Shell("NIM_MODIFY", 2, 0, 129, "")), Shell("NIM_ADD", 7, 1029, 129, "Tavrix")}},
+    };
+    for (const auto& c : cases) {
+        Fresh();
+        LoseShellIcon();
+        c.change();
+        OnKeepAliveTimer(); // nothing more: the icon is back
+        EXPECT_SEQUENCE((Sequence{c.name, c.expected}), ShellCalls(Log()));
+    }
 }
 
 TEST_F(Status, TrayMouseMessages)
