@@ -35,6 +35,7 @@ TrayIcon::TrayIcon()
     shownTooltip[0] = '\0';
     iconMissing = false;
     addRetries = 0;
+    removed = false;
 }
 
 TrayIcon::~TrayIcon()
@@ -81,6 +82,7 @@ int TrayIcon::AddIcon(UINT iconId, const char* tooltip)
 {
     Remember(iconId, tooltip);
     addRetries = 0;
+    removed = false;
     return Add(LookupIcon(iconId)); // added even without a picture
 }
 
@@ -90,6 +92,8 @@ void TrayIcon::ModifyIcon(UINT iconId, const char* tooltip)
     if (!icon)
         return; // keeps the previous picture and tooltip
     Remember(iconId, tooltip);
+    if (removed)
+        return; // taken away on purpose (log-off): shown again only by AddIcon
     NOTIFYICONDATAA data;
     FillRecord(&data, ownerWindow, tooltip ? NIF_ICON | NIF_TIP : NIF_ICON);
     data.hIcon = icon;
@@ -148,6 +152,8 @@ void TrayIcon::Remember(UINT iconId, const char* tooltip)
 
 BOOL TrayIcon::DeleteIcon()
 {
+    removed = true;
+    iconMissing = false;
     NOTIFYICONDATAA data;
     FillRecord(&data, ownerWindow, 0);
     return SeamShellNotifyIcon(NIM_DELETE, &data);

@@ -14,8 +14,9 @@ public:
     // 1 when the shell took the icon; 0 when it refused (then RetryMissingIcon adds it again).
     int AddIcon(UINT iconId, const char* tooltip);
     // A null tooltip changes only the picture. When the shell no longer has the icon, adds it
-    // again with this picture and the latest tooltip.
+    // again with this picture and the latest tooltip. Nothing after DeleteIcon.
     void ModifyIcon(UINT iconId, const char* tooltip);
+    // Also ends the retries: the icon comes back only with AddIcon.
     BOOL DeleteIcon();
     // The tray callback message (1029): lParam is the mouse message. Always returns 1.
     virtual int OnNotify(HWND window, WPARAM wParam, LPARAM lParam);
@@ -52,6 +53,7 @@ private:
     char shownTooltip[64];
     bool iconMissing;
     int addRetries;
+    bool removed; // DeleteIcon was called, and AddIcon not since
 };
 
 extern TrayIcon g_trayIcon;

@@ -200,6 +200,22 @@ TEST_F(Status, IconLostByTheShellIsAddedAgainByTheNextChange)
     }
 }
 
+// At log-off the icon is taken away on purpose: a later change or tick must not bring it back.
+TEST_F(Status, RemovedIconStaysAwayUntilAddedAgain)
+{
+    RefuseShellAdds(1);
+    g_trayIcon.AddIcon(131, "Tavrix"); // refused: the ticks would try again
+    g_trayIcon.DeleteIcon();
+    g_trayIcon.ModifyIcon(130, kTipNoHandset);
+    OnKeepAliveTimer();
+    SendMessageA(ownWindow, g_app.taskbarCreatedMessage, 0, 0);
+    EXPECT_SEQUENCE((Sequence{"removed at log-off, back only with a new shell, showing the status",
+                              {Refused(Shell("NIM_ADD", 7, 1029, 131, "Tavrix")),
+                               Shell("NIM_DELETE", 0, 0, 0, ""),
+                               Shell("NIM_ADD", 7, 1029, 131, kTipNoSkype)}}),
+                    ShellCalls(Log()));
+}
+
 TEST_F(Status, TrayMouseMessages)
 {
     MSG message;
