@@ -3,7 +3,7 @@
 // forward.
 #include "app/about_dialog.h"
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "res/resource.h"
 
 void ShowAboutDialog()

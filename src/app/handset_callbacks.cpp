@@ -1,8 +1,8 @@
 // The handset library's callbacks: posted, never handled on the library's thread.
 #include "app/handset_callbacks.h"
 
-#include "app/app_state.h"
 #include "app/app_messages.h"
+#include "core/app_state.h"
 
 void __stdcall HandsetKeyCallback(int key)
 {

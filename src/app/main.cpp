@@ -1,9 +1,9 @@
 // Process entry of usbphone.exe: start-up, the message loop and shutdown.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/reactions.h"
+#include "core/app_state.h"
 #include "handset/handset_api.h"
 #include "res/resource.h"
 

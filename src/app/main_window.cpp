@@ -1,20 +1,16 @@
-// The hidden main window: class, creation, the registry value read at start, and the
-// window procedure's dispatch.
+// The hidden main window: class, creation, and the window procedure's dispatch.
 #include "app/main_window.h"
-
-#include <cstdio>
-#include <cstdlib>
-
-#include <dbt.h>
 
 #include "app/about_dialog.h"
 #include "app/app_messages.h"
-#include "app/app_state.h"
-#include "app/seam.h"
-#include "app/skype_launch.h"
-#include "app/status.h"
 #include "app/reactions.h"
+#include "app/skype_launch.h"
+#include "app/skype_registry.h"
+#include "app/sound_device_changes.h"
+#include "app/status.h"
 #include "app/tray_icon.h"
+#include "core/app_state.h"
+#include "platform/seam.h"
 #include "res/resource.h"
 
 // Other copies of the program look for this class (with the title) to stay single.
@@ -26,13 +22,6 @@ const char kInstanceMutexName[] = "Local\\TavrixUsbPhoneDriverInstance";
 
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
-// Windows reports device changes in bursts; one choice of the sound devices after the last
-// message of a burst is enough.
-const UINT kDeviceChangeTimer = 1002;
-const UINT kDeviceChangeSettleMs = 300;
-// The audio device interface class: arrival and removal of sound devices.
-const GUID kAudioInterfaceClass = {0x6994AD04, 0x93EF, 0x11D0,
-                                   {0xA3, 0xCC, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
 void ConfirmClose()
 {
@@ -41,48 +30,10 @@ void ConfirmClose()
         DestroyWindow(g_app.ownWindow);
 }
 
-void RegisterForSoundDeviceChanges(HWND window)
-{
-    DEV_BROADCAST_DEVICEINTERFACE_A filter = {};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kAudioInterfaceClass;
-    // Without it only DBT_DEVNODES_CHANGED arrives, which is enough; the handle lives as long
-    // as the window.
-    (void)RegisterDeviceNotificationA(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-}
-
-void OnDeviceChange(HWND window, WPARAM event)
-{
-    if (event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL ||
-        event == DBT_DEVICEREMOVECOMPLETE)
-        SetTimer(window, kDeviceChangeTimer, kDeviceChangeSettleMs, nullptr); // restarts it
-}
-
 void OnTimer(HWND window, UINT_PTR timer)
 {
-    if (timer == kDeviceChangeTimer) {
-        KillTimer(window, kDeviceChangeTimer); // one-shot
-        OnSoundDevicesChanged();
-        return;
-    }
-    OnKeepAliveTimer();
-}
-
-// A REG_EXPAND_SZ value's text with its %variables% expanded; the text as it was when the
-// expansion fails.
-OwnedText ExpandedText(OwnedText text)
-{
-    DWORD size = ExpandEnvironmentStringsA(text.Get(), nullptr, 0);
-    char* expanded = size ? static_cast<char*>(calloc(size + 1, 1)) : nullptr;
-    if (!expanded)
-        return text;
-    DWORD written = ExpandEnvironmentStringsA(text.Get(), expanded, size + 1);
-    if (written == 0 || written > size + 1) {
-        free(expanded);
-        return text;
-    }
-    return OwnedText(expanded);
+    if (!OnSoundDeviceSettleTimer(window, timer))
+        OnKeepAliveTimer();
 }
 
 // Windows ends the process once WM_ENDSESSION returns, without the message loop's end: the
@@ -90,7 +41,7 @@ OwnedText ExpandedText(OwnedText text)
 void EndSession(HWND window)
 {
     KillTimer(window, kKeepAliveTimer);
-    KillTimer(window, kDeviceChangeTimer);
+    StopSoundDeviceSettleTimer(window);
     OnSessionEnding();
     (void)g_trayIcon.DeleteIcon();
 }
@@ -174,42 +125,13 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
     return 1;
 }
 
-OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
-{
-    char keyName[MAX_PATH];
-    snprintf(keyName, sizeof keyName, "SOFTWARE\\Skype\\%s", subKey);
-    char* value = static_cast<char*>(calloc(1, 1));
-    HKEY key;
-    if (!value || RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return OwnedText(value);
-    // Size first, so that a path of any length is read in full; the NUL is ours, whatever
-    // the stored data holds. A value that changed between the two reads counts as missing.
-    DWORD size = 0;
-    DWORD type = REG_NONE;
-    if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
-        size > 0) {
-        char* buffer = static_cast<char*>(calloc(size + 1, 1));
-        DWORD readSize = size;
-        if (buffer && RegQueryValueExA(key, valueName, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(buffer), &readSize) ==
-                          ERROR_SUCCESS) {
-            free(value);
-            value = buffer;
-        } else {
-            free(buffer);
-        }
-    }
-    RegCloseKey(key);
-    return type == REG_EXPAND_SZ ? ExpandedText(OwnedText(value)) : OwnedText(value);
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_DESTROY:
         OnMainWindowDestroyed();
         KillTimer(g_app.ownWindow, kKeepAliveTimer);
-        KillTimer(g_app.ownWindow, kDeviceChangeTimer);
+        StopSoundDeviceSettleTimer(g_app.ownWindow);
         PostQuitMessage(0);
         return 0;
     case WM_COPYDATA:
@@ -239,7 +161,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         (void)g_trayIcon.OnNotify(window, wParam, lParam);
         return 0;
     case WM_APP_HANDSET_KEY:
-        OnHandsetEvent(int(wParam));
+        OnQueuedHandsetEvent(int(wParam));
         return 0;
     case WM_APP_HANDSET_PLUG:
         OnHandsetPlugged(int(wParam));

@@ -3,22 +3,25 @@
 #include "app/reactions.h"
 
 #include "app/app_messages.h"
-#include "app/app_state.h"
 #include "app/handset_callbacks.h"
+#include "app/handset_keys.h"
+#include "app/skype_audio_devices.h"
 #include "app/status.h"
+#include "core/app_state.h"
+#include "core/ascii_text.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
-#include "handset/handset_keys.h"
-#include "skype/audio_devices.h"
+#include "handset/ringer.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
-#include "skype/skype_window.h"
 
 namespace {
-// Going from WM_DESTROY on, or as soon as a WM_CLOSE waits in the queue: the handset's events
+// True from WM_DESTROY on, or as soon as a WM_CLOSE waits in the queue: the handset's events
 // are posted to the same queue, and those queued before the close request would otherwise
-// all be worked through first, each digit playing its tone to the end.
-bool Closing()
+// all be worked through first, each digit playing its tone to the end. Peeks the queue (the
+// WM_CLOSE stays there) and latches g_app.closing on the first sight of one, so the answer
+// stays true once the request has been handled.
+bool CloseRequested()
 {
     MSG waiting;
     // Wine also reports a pending WM_QUIT to this filtered peek, hence the check.
@@ -73,9 +76,9 @@ void OnSessionEnding()
     StopHandset();
 }
 
-void OnHandsetEvent(int key)
+void OnQueuedHandsetEvent(int key)
 {
-    if (Closing())
+    if (CloseRequested())
         return;
     OnHandsetKey(key);
 }
@@ -94,17 +97,17 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
     if (!ReadSkypeText(wParam, lParam, &text))
         return 0;
     if (StartsWithIgnoringAsciiCase(text.Get(), "PONG"))
-        TakePong();
+        NotePong();
     else if (StartsWithIgnoringAsciiCase(text.Get(), "CALL "))
         HandleCallNotification(text.Get());
     else
-        (void)TakeAudioDeviceReply(text.Get()); // the rest of Skype's news is not ours
+        (void)ReadAudioDeviceReply(text.Get()); // the rest of Skype's news is not ours
     return 1;
 }
 
 void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    switch (TakeAttachReply(wParam, lParam)) {
+    switch (ReadAttachReply(wParam, lParam)) {
     case kAttachAttached:
         RefreshStatus();
         break;
@@ -156,7 +159,7 @@ void OnKeepAliveTimer()
 
 void OnHandsetPlugged(int connected)
 {
-    if (Closing())
+    if (CloseRequested())
         return;
     g_app.handsetStatus = connected ? 0 : -1;
     RefreshStatus();

@@ -20,7 +20,7 @@ void OnMainWindowDestroyed();
 // nothing more.
 void OnSessionEnding();
 // A handset key or hook event, posted by the library's callback.
-void OnHandsetEvent(int key);
+void OnQueuedHandsetEvent(int key);
 
 // The first discovery broadcast, run from the message loop once start-up is complete.
 void OnFirstDiscovery();

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/seam.h"
+#include "platform/seam.h"
 
 namespace {
 bool NamesExistingFile(const char* path)

@@ -1,11 +1,11 @@
 // The three-state status shown by the icon and the LCD.
 #include "app/status.h"
 
-#include "app/app_state.h"
+#include "app/skype_audio_devices.h"
 #include "app/tray_icon.h"
+#include "core/app_state.h"
 #include "handset/handset_display.h"
 #include "res/resource.h"
-#include "skype/audio_devices.h"
 
 namespace {
 const char kTipNoHandset[] = "USB Device Driver (Please Connect USB Phone)";

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/seam.h"
+#include "platform/seam.h"
 
 #if !defined(_WIN64)
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first, 88-byte form of the shell record");

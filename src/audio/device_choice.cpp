@@ -60,19 +60,19 @@ const char* ChooseRecordingDevice(const char* const* names, UINT count)
     return chosen;
 }
 
-UINT ChosenToneDevice()
+UINT FindToneDevice()
 {
     DeviceNames devices = ReadWaveOutNames();
     return ChooseToneDevice(devices.names, devices.count);
 }
 
-void ChosenPlaybackDevice(char* name)
+void FindPlaybackDevice(char* name)
 {
     DeviceNames devices = ReadWaveOutNames();
     CopyName(name, ChoosePlaybackDevice(devices.names, devices.count));
 }
 
-void ChosenRecordingDevice(char* name)
+void FindRecordingDevice(char* name)
 {
     DeviceNames devices = ReadWaveInNames();
     CopyName(name, ChooseRecordingDevice(devices.names, devices.count));

@@ -17,8 +17,8 @@ const char* ChoosePlaybackDevice(const char* const* names, UINT count);
 // Skype's recording device: the last name containing "USB", else the first non-empty name.
 const char* ChooseRecordingDevice(const char* const* names, UINT count);
 
-// The choices over the live device lists; names are copied into `name` (kDeviceNameBytes
-// bytes, UTF-8).
-UINT ChosenToneDevice();
-void ChosenPlaybackDevice(char* name);
-void ChosenRecordingDevice(char* name);
+// Find...: the same choices over the device lists as they are now, read afresh each time;
+// names are copied into `name` (kDeviceNameBytes bytes, UTF-8).
+UINT FindToneDevice();
+void FindPlaybackDevice(char* name);
+void FindRecordingDevice(char* name);

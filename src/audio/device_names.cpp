@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/seam.h"
+#include "platform/seam.h"
 
 namespace {
 template <class Caps, class Query>

@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-// A device name in UTF-8: read wide (at most MAXPNAMELEN - 1 UTF-16 units), each unit takes
-// at most 3 bytes (a surrogate pair takes 4 for its two), and the NUL.
-enum { kDeviceNameBytes = 3 * (MAXPNAMELEN - 1) + 1 };
+#include "core/device_name_size.h"
 
 // Names in device-id order, in UTF-8, read with the wide calls: the single-byte ones give the
 // ANSI code page's rendering, which loses what it cannot show and is not what Skype reads.

@@ -1,8 +1,8 @@
 // The key-tone entry points used by the key handling.
 #include "audio/tones.h"
 
-#include "app/app_state.h"
 #include "audio/wave_out_player.h"
+#include "core/app_state.h"
 
 void PlayTone(UINT resourceId)
 {

@@ -1,10 +1,10 @@
 // The key-tone player: device choice, resource lookup and the waveOut play steps.
 #include "audio/wave_out_player.h"
 
-#include "app/seam.h"
 #include "audio/device_choice.h"
 #include "audio/play_end.h"
 #include "audio/riff.h"
+#include "platform/seam.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ bool WaveOutPlayer::Load(UINT resourceId)
     UINT deviceCount = SeamWaveOutGetNumDevs();
     if (deviceCount == 0)
         return false;
-    deviceIndex = ChosenToneDevice();
+    deviceIndex = FindToneDevice();
 
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId & 0xFFFF), "WAVE");

@@ -1,7 +1,7 @@
-// LCD requests, light and ringer through the handset library.
+// LCD requests and the light through the handset library.
 #include "handset/handset_display.h"
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "handset/handset_api.h"
 
 namespace {
@@ -60,13 +60,6 @@ void EmptyDialBuffer()
     g_app.dialBuffer.length = 0;
     g_app.dialBuffer.text[0] = '\0';
     ShowDialBuffer();
-}
-
-void RingHandset(int on)
-{
-    if (HandsetLibraryUsable())
-        (void)g_handsetApi.USBPhone_Ring(on);
-    g_app.ringerOn = on != 0;
 }
 
 void ShowStartupDisplay()

@@ -1,4 +1,4 @@
-// The handset's LCD, light and ringer.
+// The handset's LCD and light (the ringer: ringer.h).
 #pragma once
 
 // Clear request (everything off), then the light off. Shutdown only.
@@ -11,8 +11,6 @@ void SetSkypeIndicator(int on);
 void ShowDialBuffer();
 // Empties the DialBuffer and shows it (the idle text line).
 void EmptyDialBuffer();
-// The ringer: 1 rings, 0 stops. The ringer flag of AppState follows it.
-void RingHandset(int on);
 // The two requests start-up makes once the handset is open: the empty text line, then the
 // Skype indicator record with the same empty text.
 void ShowStartupDisplay();

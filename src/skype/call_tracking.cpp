@@ -1,13 +1,14 @@
 // Call-state tracking: ringing, caller names, the in-call indicator, refusing a second call.
 #include "skype/call_tracking.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
+#include "core/call_id.h"
+#include "core/lcd_text.h"
 #include "handset/handset_display.h"
-#include "skype/lcd_text.h"
+#include "handset/ringer.h"
 #include "skype/skype_link.h"
 
 namespace {
@@ -55,37 +56,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The call id as "CALL %d" reads it; `rest`, when given, gets where the text goes on after
-// the id (null when no id could be read).
-int ReadCallId(const char* text, const char** rest)
-{
-    if (rest)
-        *rest = nullptr;
-    if (strncmp(text, "CALL", 4) != 0)
-        return 0;
-    const char* p = text + 4;
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    if (*p < '0' || *p > '9')
-        return 0;
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > INT_MAX + 1LL)
-            return 0; // out of range counts as unreadable
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return 0;
-    if (rest)
-        *rest = p;
-    return int(value);
-}
-
 bool IsBlankText(const char* text)
 {
     for (; *text; ++text)
@@ -109,7 +79,7 @@ void ShowCaller(const char* utf8)
     ShowDialBuffer();
 }
 
-void TakeDisplayName(int id, const char* text)
+void ReadDisplayName(int id, const char* text)
 {
     const char* markerAt = nullptr; // where both spellings occur, the earlier one counts
     const char* name = nullptr;
@@ -133,7 +103,7 @@ void TakeDisplayName(int id, const char* text)
         g_app.callerAskedCallId = 0;
 }
 
-void TakeHandle(int id, const char* handle)
+void ReadHandle(int id, const char* handle)
 {
     // Only for the call still ringing whose name came empty: once it was answered or ended,
     // or another call rings, the display belongs to something else.
@@ -202,11 +172,6 @@ void OnCallEnded(int id, const StatusRule& rule)
 }
 } // namespace
 
-int ParseCallId(const char* text)
-{
-    return ReadCallId(text, nullptr);
-}
-
 void HandleCallNotification(const char* text)
 {
     const char* afterId = nullptr;
@@ -216,10 +181,10 @@ void HandleCallNotification(const char* text)
     // The handle reply has the property right after the id, where Skype puts it. The rest of
     // it is the handle whatever it holds, never read as a name or a status.
     if (strncmp(afterId, kHandleMarker, strlen(kHandleMarker)) == 0) {
-        TakeHandle(id, afterId + strlen(kHandleMarker));
+        ReadHandle(id, afterId + strlen(kHandleMarker));
         return;
     }
-    TakeDisplayName(id, text);
+    ReadDisplayName(id, text);
     const StatusRule* rule = FindStatusRule(text);
     if (!rule)
         return;

@@ -27,7 +27,3 @@ int DtmfCallId();
 // The link to Skype was lost: whatever calls were tracked are gone with it (ringer stopped,
 // indicator off, sets emptied, display emptied). Does nothing when nothing was tracked.
 void ForgetCallsOfLostSkype();
-
-// The call id as "CALL %d" reads it: optional blanks and sign; 0 when unreadable or out of
-// range.
-int ParseCallId(const char* text);

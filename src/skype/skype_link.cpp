@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "skype/skype_window.h"
 
 namespace {
@@ -37,7 +37,7 @@ void SendDiscoverBroadcast()
                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
 }
 
-AttachReply TakeAttachReply(WPARAM wParam, LPARAM lParam)
+AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam)
 {
     switch (lParam) {
     case 0:
@@ -112,7 +112,7 @@ bool ReadSkypeText(WPARAM wParam, LPARAM lParam, OwnedText* out)
     return true;
 }
 
-void TakePong()
+void NotePong()
 {
     if (g_app.unansweredPings > 0)
         --g_app.unansweredPings;

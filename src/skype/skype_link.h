@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/owned_text.h"
+#include "core/owned_text.h"
 
 // Sends one command to Skype's API window (WM_COPYDATA, the NUL counted, dwData 0). Bounded:
 // a hung Skype costs at most a few seconds. Goes nowhere while Skype is not attached.
@@ -23,7 +23,7 @@ enum AttachReply {
     kAttachApiAvailable, // 0x8001: Skype started or its user logged in; discover now
 };
 // Skype's attach reply (lParam: the status, wParam: its API window), and what it changed.
-AttachReply TakeAttachReply(WPARAM wParam, LPARAM lParam);
+AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam);
 
 // How many keep-alive ticks (2 s each) no discovery is sent while Skype asks its user whether
 // to allow us, or after a refusal. Each discovery while its question is open opens another
@@ -44,8 +44,8 @@ KeepAliveOutcome KeepAliveTick();
 // (never read past cbData, also without a NUL; empty when malformed); false, and nothing
 // read, from anyone else.
 bool ReadSkypeText(WPARAM wParam, LPARAM lParam, OwnedText* out);
-// Skype answered a PING.
-void TakePong();
+// Skype answered a PING: one fewer counts as unanswered.
+void NotePong();
 
 // The window's bound on one command (ms) and on each window of the discovery broadcast.
 enum { kCommandTimeoutMs = 3000, kBroadcastTimeoutMs = 1000 };

@@ -2,8 +2,10 @@
 // prefixes and driven from outside.
 #include "skype/skype_window.h"
 
-#include "app/app_state.h"
-#include "app/seam.h"
+#include "core/app_state.h"
+#include "core/ascii_text.h"
+#include "core/second_tab_keys.h"
+#include "platform/seam.h"
 
 #include <commctrl.h>
 #include <stdlib.h>
@@ -34,12 +36,6 @@ enum { kNameBufferSize = 100, kChildClassLimit = 99 };
 // which runs the key handling. Sends give up after this long, and at once on a thread that
 // has stopped asking for messages for some seconds.
 const UINT kSendTimeoutMs = 1000;
-
-char FoldAsciiLetter(char c)
-{
-    // Only A-Z: a locale-aware fold would also change bytes of a double-byte code page.
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 BOOL CALLBACK QualifyMainWindow(HWND window, LPARAM found)
 {
@@ -96,21 +92,20 @@ HWND FindDescendant(HWND parent, bool (*matches)(const char* className))
     return search.found;
 }
 
+// The strokes to tab 1, all in one SendInput call.
+void TypeKeysToSecondTab(int selected)
+{
+    UINT count = SecondTabKeyCount(selected);
+    if (count == 0)
+        return;
+    INPUT* inputs = static_cast<INPUT*>(calloc(count, sizeof(INPUT)));
+    if (!inputs)
+        return;
+    (void)SeamSendInput(WriteSecondTabKeys(selected, inputs), inputs);
+    free(inputs);
+}
+
 } // namespace
-
-bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern)
-{
-    for (; *pattern; ++text, ++pattern) {
-        if (*text == '\0' || FoldAsciiLetter(*text) != FoldAsciiLetter(*pattern))
-            return false;
-    }
-    return true;
-}
-
-bool EqualsIgnoringAsciiCase(const char* a, const char* b)
-{
-    return strlen(a) == strlen(b) && StartsWithIgnoringAsciiCase(a, b);
-}
 
 bool IsSkypeMainWindowName(const char* className, const char* title)
 {
@@ -132,34 +127,6 @@ bool IsSkypeTabControlClass(const char* className)
 bool IsSkypeEditBoxClass(const char* className)
 {
     return EqualsIgnoringAsciiCase(className, kEditBoxClass);
-}
-
-void TypeKeysToSecondTab(int selected)
-{
-    // Left-hand modifier codes (what a keyboard sends), all in one SendInput call: the
-    // modifiers are held for as short a time as possible, and no key the user types lands
-    // between them.
-    if (selected == 1 || selected < 0)
-        return; // already there, or no tab selected
-    int tabStrokes = selected == 0 ? 1 : selected - 1;
-    bool shifted = selected >= 2;
-    UINT count = UINT(2 * tabStrokes + (shifted ? 4 : 2));
-    INPUT* inputs = static_cast<INPUT*>(calloc(count, sizeof(INPUT)));
-    if (!inputs)
-        return;
-    UINT next = 0;
-    inputs[next++] = VirtualKeyInput(VK_LCONTROL, false);
-    if (shifted)
-        inputs[next++] = VirtualKeyInput(VK_LSHIFT, false);
-    for (int stroke = 0; stroke < tabStrokes; ++stroke) {
-        inputs[next++] = VirtualKeyInput(VK_TAB, false);
-        inputs[next++] = VirtualKeyInput(VK_TAB, true);
-    }
-    if (shifted)
-        inputs[next++] = VirtualKeyInput(VK_LSHIFT, true);
-    inputs[next++] = VirtualKeyInput(VK_LCONTROL, true);
-    (void)SeamSendInput(next, inputs);
-    free(inputs);
 }
 
 HWND FindSkypeMainWindow()

@@ -21,19 +21,9 @@ HWND ClearSkypeEditBox();
 
 // The decisions, as plain functions.
 
-// True when `text` begins with `pattern`, ignoring the case of the ASCII letters A-Z only.
-// A text shorter than the pattern never matches.
-bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern);
-// True when both are equal, ignoring the case of the ASCII letters A-Z only.
-bool EqualsIgnoringAsciiCase(const char* a, const char* b);
 // The name test for Skype's main window: its class name (a prefix, or the whole name of
 // later versions) or its title (both as read).
 bool IsSkypeMainWindowName(const char* className, const char* title);
 // Tab control: the class name contains "PageControl". Edit box: the class name is "Edit".
 bool IsSkypeTabControlClass(const char* className);
 bool IsSkypeEditBoxClass(const char* className);
-
-// Types, through the keystroke seam, the strokes that move a tab control from tab `selected`
-// to tab 1: Ctrl+Tab from tab 0, Ctrl+Shift+Tab (selected - 1) times from a later tab,
-// nothing from tab 1 or when no tab is selected (negative).
-void TypeKeysToSecondTab(int selected);

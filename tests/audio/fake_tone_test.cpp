@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/app_state.h"
 #include "audio/tones.h"
+#include "core/app_state.h"
 #include "event_log.h"
 #include "fake_wave_out.h"
 #include "sequence.h"

@@ -48,7 +48,7 @@ void BarePlay(UINT id)
     DWORD bytes;
     ASSERT_TRUE(FindTone(id, &format, &samples, &bytes));
     bool tailDone = false;
-    ASSERT_TRUE(PlayBare(ChosenToneDevice(), format, samples, bytes, &tailDone));
+    ASSERT_TRUE(PlayBare(FindToneDevice(), format, samples, bytes, &tailDone));
     EXPECT_TRUE(tailDone);
 }
 

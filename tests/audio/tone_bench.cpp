@@ -12,10 +12,10 @@
 
 #include <windows.h>
 
-#include "app/seam.h"
 #include "audio/device_choice.h"
 #include "audio/tones.h"
 #include "bare_play.h"
+#include "platform/seam.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ double BareToneBeyondLength(UINT resourceId, double toneMs)
     DWORD bytes = 0;
     if (!FindTone(resourceId, &format, &samples, &bytes))
         return -1;
-    UINT device = ChosenToneDevice();
+    UINT device = FindToneDevice();
     QueryPerformanceCounter(&g_start);
     if (!PlayBare(device, format, samples, bytes, nullptr))
         return -1;

@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "process.h"
 #include "skype/skype_window.h"
 #include "skype_windows.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "event_log.h"
 #include "sequence.h"
 #include "skype/skype_window.h"

@@ -1,8 +1,8 @@
 // In-process fixture: recording handset entry points, fake Skype window, real main window.
 #include "app_fixture.h"
 
-#include "app/app_state.h"
 #include "app/main_window.h"
+#include "core/app_state.h"
 #include "fake_audio_devices.h"
 #include "fake_shell.h"
 #include "handset/handset_api.h"

@@ -5,8 +5,9 @@
 #include <functional>
 #include <set>
 
-#include "app/app_state.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
+#include "core/call_id.h"
 #include "skype/call_tracking.h"
 
 namespace {

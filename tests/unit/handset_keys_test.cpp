@@ -5,13 +5,13 @@
 #include <cstring>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/handset_callbacks.h"
 #include "app/app_messages.h"
+#include "app/handset_callbacks.h"
+#include "app/handset_keys.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
 #include "fake_wave_out.h"
-#include "handset/handset_keys.h"
 #include "skype/skype_link.h"
 
 namespace {

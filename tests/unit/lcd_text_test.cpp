@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "skype/lcd_text.h"
+#include "core/lcd_text.h"
 
 namespace {
 const int kDialBufferSize = 1000; // 999 characters and the NUL

@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/skype_launch.h"
+#include "app/skype_registry.h"
 #include "event_log.h"
 #include "fake_shell.h"
 #include "process.h"

@@ -5,13 +5,13 @@
 #include <shellapi.h>
 #include <mmsystem.h>
 
-#include "app/app_state.h"
-#include "app/tray_icon.h"
-#include "app_fixture.h"
-#include "fake_shell.h"
-#include "rig_devices.h"
 #include "app/reactions.h"
 #include "app/status.h"
+#include "app/tray_icon.h"
+#include "app_fixture.h"
+#include "core/app_state.h"
+#include "fake_shell.h"
+#include "rig_devices.h"
 #include "skype/skype_link.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <dbt.h>
 
-#include "app/app_state.h"
 #include "app/reactions.h"
 #include "app/tray_icon.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
 #include "fake_audio_devices.h"
 
 namespace {

@@ -5,16 +5,16 @@
 #include <shellapi.h>
 #include <mmsystem.h>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/reactions.h"
 #include "app/status.h"
 #include "app/tray_icon.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
 #include "fake_shell.h"
 #include "handset/handset_display.h"
-#include "rig_devices.h"
 #include "process.h"
+#include "rig_devices.h"
 
 #include <functional>
 #include <thread>

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/seam.h"
+#include "platform/seam.h"
 
 namespace {
 bool g_faked = false;

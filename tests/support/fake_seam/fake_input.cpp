@@ -1,8 +1,8 @@
 // Recording fakes of the keystroke and pause seam: nothing is typed, nothing sleeps.
 #include "fake_input.h"
 
-#include "app/seam.h"
 #include "event_log.h"
+#include "platform/seam.h"
 
 namespace {
 // Anything beyond what the entry's name says is appended, so that a stray field shows.
@@ -39,7 +39,7 @@ UINT SeamSendInput(UINT count, INPUT* inputs)
     return count;
 }
 
-void SeamPause(DWORD milliseconds)
+void SeamSleep(DWORD milliseconds)
 {
     SharedLog().Add(Format("pause %lu", static_cast<unsigned long>(milliseconds)));
 }

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "app/seam.h"
 #include "event_log.h"
+#include "platform/seam.h"
 
 namespace {
 int g_messageBoxAnswer = IDOK;

@@ -3,9 +3,9 @@
 
 #include <atomic>
 
-#include "app/seam.h"
 #include "audio/riff.h"
 #include "event_log.h"
+#include "platform/seam.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Tells Skype to use the handset's USB sound devices.
-#include "skype/audio_devices.h"
+#include "app/skype_audio_devices.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "audio/device_choice.h"
+#include "core/app_state.h"
 #include "skype/skype_link.h"
 
 namespace {
@@ -21,8 +21,8 @@ struct Direction {
 };
 
 const Direction kDirections[] = {
-    {"AUDIO_OUT", &g_app.skypeAudioOut, ChosenPlaybackDevice},
-    {"AUDIO_IN", &g_app.skypeAudioIn, ChosenRecordingDevice},
+    {"AUDIO_OUT", &g_app.skypeAudioOut, FindPlaybackDevice},
+    {"AUDIO_IN", &g_app.skypeAudioIn, FindRecordingDevice},
 };
 
 void Ask(const Direction& direction, const char* name)
@@ -74,7 +74,7 @@ void UpdateSkypeAudioDevices()
     TellSkypeDevices(kWhenChanged);
 }
 
-bool TakeAudioDeviceReply(const char* text)
+bool ReadAudioDeviceReply(const char* text)
 {
     for (const Direction& direction : kDirections) {
         size_t length = strlen(direction.keyword);

@@ -1,14 +1,14 @@
 // Handset key handling. Runs on the main thread; a Skype notification may be handled inside
 // any of the sends below, so command buffers live on the stack and shared fields (in-call
 // flag, call ids, DialBuffer) are read where they are used.
-#include "handset/handset_keys.h"
+#include "app/handset_keys.h"
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/seam.h"
 #include "audio/tones.h"
+#include "core/app_state.h"
 #include "handset/handset_display.h"
+#include "platform/seam.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 #include "skype/skype_window.h"
@@ -28,7 +28,7 @@ void AppendToDialBuffer(char c)
 }
 
 // NO and hook on: Skype's number field emptied, its main window asked to close.
-void ResetSkype()
+void ClearNumberAndCloseSkypeWindow()
 {
     (void)ClearSkypeEditBox();
     HWND mainWindow = FindSkypeMainWindow();
@@ -49,7 +49,7 @@ void DialKey(char c)
 void PressAndRelease(INPUT press, INPUT release)
 {
     (void)SeamSendInput(1, &press);
-    SeamPause(kPressReleasePauseMs);
+    SeamSleep(kPressReleasePauseMs);
     (void)SeamSendInput(1, &release);
 }
 
@@ -81,7 +81,7 @@ void PressSkypeButton(const char* name)
     char command[100];
     snprintf(command, sizeof command, "BTN_PRESSED %s", name);
     SendSkypeCommand(command);
-    SeamPause(kPressReleasePauseMs);
+    SeamSleep(kPressReleasePauseMs);
     snprintf(command, sizeof command, "BTN_RELEASED %s", name);
     SendSkypeCommand(command);
 
@@ -118,7 +118,7 @@ void DispatchSkypeKey(int key)
         PlayTone(kNavigationTone);
         PressSkypeButton("NO");
         EmptyDialBuffer();
-        ResetSkype();
+        ClearNumberAndCloseSkypeWindow();
         break;
     case kKeyUp:
         PlayTone(kNavigationTone);
@@ -153,7 +153,7 @@ void DispatchSkypeKey(int key)
         // A caller whose call came while the handset was lifted keeps the display.
         if (!RingSilentCall())
             EmptyDialBuffer();
-        ResetSkype();
+        ClearNumberAndCloseSkypeWindow();
         break;
     case kHookOff:
         if (g_app.hookState == 0)

@@ -6,33 +6,14 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "core/key_input.h" // the events SeamSendInput takes
+
 // Synthetic keyboard input (SendInput): the events in `inputs`, in order, with nothing
 // typed by the user in between.
 UINT SeamSendInput(UINT count, INPUT* inputs);
 
-// One keyboard event for SendInput: a virtual key pressed or released.
-inline INPUT VirtualKeyInput(WORD virtualKey, bool release)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-// One keyboard event for SendInput: a character, whatever key types it on the user's layout
-// (the window receives VK_PACKET and, through TranslateMessage, the character itself).
-inline INPUT CharacterInput(wchar_t character, bool release)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wScan = character;
-    input.ki.dwFlags = KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0);
-    return input;
-}
-
 // The pause between a press and its release (Sleep; does not pump messages).
-void SeamPause(DWORD milliseconds);
+void SeamSleep(DWORD milliseconds);
 // Launching Skype (CreateProcessA with no handles inherited, no creation flags, the
 // environment and current folder of this process). The caller closes the returned handles.
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,

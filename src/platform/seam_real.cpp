@@ -1,12 +1,12 @@
 // Real bodies of the platform seam.
-#include "app/seam.h"
+#include "platform/seam.h"
 
 UINT SeamSendInput(UINT count, INPUT* inputs)
 {
     return SendInput(count, inputs, sizeof(INPUT));
 }
 
-void SeamPause(DWORD milliseconds)
+void SeamSleep(DWORD milliseconds)
 {
     Sleep(milliseconds);
 }

@@ -1,6 +1,6 @@
 // Real bodies of the device-name part of the platform seam: an object of its own, so that a
 // program with its own waveOut seam bodies (the tone benchmark) can still take these.
-#include "app/seam.h"
+#include "platform/seam.h"
 
 UINT SeamWaveOutGetNumDevs()
 {

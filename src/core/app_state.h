@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "audio/device_names.h"
-#include "skype/call_id_set.h"
+#include "core/call_id_set.h"
+#include "core/device_name_size.h"
 
 // What the LCD's text line shows: digits typed, or a caller's name.
 struct DialBuffer {

@@ -1,5 +1,5 @@
 // The ordered set of call ids.
-#include "skype/call_id_set.h"
+#include "core/call_id_set.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -10,7 +10,7 @@ void SelectSkypeAudioDevices();
 void UpdateSkypeAudioDevices();
 // Skype's answer to one of those: "AUDIO_OUT <name>" / "AUDIO_IN <name>" confirm a name,
 // "ERROR 50" refuses the earliest one not yet answered. False for any other text.
-bool TakeAudioDeviceReply(const char* text);
+bool ReadAudioDeviceReply(const char* text);
 // A keep-alive tick: a refused device is chosen and asked for again, a bounded number of
 // times (Skype may not list a USB sound device yet that Windows already has).
 void RetryRefusedSkypeAudioDevices();

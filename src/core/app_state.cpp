@@ -1,5 +1,5 @@
 // The one global AppState and its start values.
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 AppState g_app;
 

@@ -1,0 +1,25 @@
+// Comparisons folding A-Z only.
+#include "core/ascii_text.h"
+
+#include <cstring>
+
+namespace {
+char FoldAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+} // namespace
+
+bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern)
+{
+    for (; *pattern; ++text, ++pattern) {
+        if (*text == '\0' || FoldAsciiLetter(*text) != FoldAsciiLetter(*pattern))
+            return false;
+    }
+    return true;
+}
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b)
+{
+    return strlen(a) == strlen(b) && StartsWithIgnoringAsciiCase(a, b);
+}

@@ -1,0 +1,46 @@
+// Reading the id of Skype's call texts, as sscanf's "CALL %d" would.
+#include "core/call_id.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+} // namespace
+
+int ReadCallId(const char* text, const char** rest)
+{
+    if (rest)
+        *rest = nullptr;
+    if (strncmp(text, "CALL", 4) != 0)
+        return 0;
+    const char* p = text + 4;
+    while (IsBlank(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (*p < '0' || *p > '9')
+        return 0;
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT_MAX + 1LL)
+            return 0; // out of range counts as unreadable
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return 0;
+    if (rest)
+        *rest = p;
+    return int(value);
+}
+
+int ParseCallId(const char* text)
+{
+    return ReadCallId(text, nullptr);
+}
