@@ -36,12 +36,17 @@ void OnTimer(HWND window, UINT_PTR timer)
         OnKeepAliveTimer();
 }
 
+void StopTimers(HWND window)
+{
+    KillTimer(window, kKeepAliveTimer);
+    StopSoundDeviceSettleTimer(window);
+}
+
 // Windows ends the process once WM_ENDSESSION returns, without the message loop's end: the
 // handset is shut down here, or a call ringing at log-off rings on with nobody to stop it.
 void EndSession(HWND window)
 {
-    KillTimer(window, kKeepAliveTimer);
-    StopSoundDeviceSettleTimer(window);
+    StopTimers(window);
     OnSessionEnding();
     (void)g_trayIcon.DeleteIcon();
 }
@@ -130,8 +135,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_DESTROY:
         OnMainWindowDestroyed();
-        KillTimer(g_app.ownWindow, kKeepAliveTimer);
-        StopSoundDeviceSettleTimer(g_app.ownWindow);
+        StopTimers(window);
         PostQuitMessage(0);
         return 0;
     case WM_COPYDATA:

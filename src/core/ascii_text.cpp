@@ -19,6 +19,11 @@ bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern)
     return true;
 }
 
+bool IsAsciiBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 bool EqualsIgnoringAsciiCase(const char* a, const char* b)
 {
     return strlen(a) == strlen(b) && StartsWithIgnoringAsciiCase(a, b);

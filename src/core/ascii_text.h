@@ -7,3 +7,5 @@
 bool StartsWithIgnoringAsciiCase(const char* text, const char* pattern);
 // True when both are equal, ignoring the case of the ASCII letters A-Z only.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
+// The blanks of the C locale: space, tab, newline, vertical tab, form feed, carriage return.
+bool IsAsciiBlank(char c);

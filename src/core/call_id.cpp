@@ -1,15 +1,10 @@
 // Reading the id of Skype's call texts, as sscanf's "CALL %d" would.
 #include "core/call_id.h"
 
+#include "core/ascii_text.h"
+
 #include <climits>
 #include <cstring>
-
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-} // namespace
 
 int ReadCallId(const char* text, const char** rest)
 {
@@ -18,7 +13,7 @@ int ReadCallId(const char* text, const char** rest)
     if (strncmp(text, "CALL", 4) != 0)
         return 0;
     const char* p = text + 4;
-    while (IsBlank(*p))
+    while (IsAsciiBlank(*p))
         ++p;
     bool negative = false;
     if (*p == '+' || *p == '-')
@@ -38,9 +33,4 @@ int ReadCallId(const char* text, const char** rest)
     if (rest)
         *rest = p;
     return int(value);
-}
-
-int ParseCallId(const char* text)
-{
-    return ReadCallId(text, nullptr);
 }

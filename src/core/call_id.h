@@ -5,4 +5,3 @@
 // range. `rest`, when given, gets where the text goes on after the id (null when no id could
 // be read).
 int ReadCallId(const char* text, const char** rest);
-int ParseCallId(const char* text);

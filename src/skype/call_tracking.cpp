@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "core/ascii_text.h"
 #include "core/call_id.h"
 #include "core/lcd_text.h"
 #include "handset/handset_display.h"
@@ -51,15 +52,10 @@ const StatusRule kStatusRules[] = {
     {" STATUS CANCELLED", kEnds, true, true},
 };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsBlankText(const char* text)
 {
     for (; *text; ++text)
-        if (!IsBlank(*text))
+        if (!IsAsciiBlank(*text))
             return false;
     return true;
 }
