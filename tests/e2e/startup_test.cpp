@@ -61,29 +61,6 @@ void TypeAltChar(HWND window, bool shifted)
     keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
 }
 
-// The file's text; empty when it cannot be read. Opened sharing everything: Wine's MoveFile
-// still holds the renamed file open (for DELETE) for a moment after the rename, and an
-// ordinary open (fopen's, which does not share delete) fails in that moment.
-std::string ReadMarker(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text;
-    char chunk[512];
-    DWORD read = 0;
-    while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
-        text.append(chunk, read);
-    CloseHandle(file);
-    return text;
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A top-level window on a thread of its own that sets `heard` when Skype's discovery
 // broadcast reaches it: the driver has sent its first discovery.
@@ -335,7 +312,7 @@ TEST_F(Driver, ASlowSkypeDoesNotHoldStartUpAndAPathWithBlanksStartsThatProgramAl
                     run.Journal());
     EXPECT_EQ(WaitForSingleObject(listener.heard, 10000), WAIT_OBJECT_0) << "no discovery";
     EXPECT_TRUE(WaitUntil([&] { return FileExists(skype + ".started"); }, 10000));
-    EXPECT_EQ(ReadMarker(skype + ".started"), "\"" + skype + "\"");
+    EXPECT_EQ(ReadFileBytes(skype + ".started"), "\"" + skype + "\"");
     // One launch starts one program: had the path been searched unquoted, the decoy would
     // have been started in Skype's place.
     EXPECT_FALSE(FileExists(decoy + ".started"));

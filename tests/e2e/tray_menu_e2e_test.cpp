@@ -10,17 +10,11 @@
 #include "skype_run.h"
 
 namespace {
-// The driver's open popup menu: a top-level "#32768" window of its process.
+// The driver's open popup menu: a visible top-level "#32768" window of its process.
 HWND MenuOf(DWORD pid)
 {
-    for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w))
-            return w;
-    }
-    return nullptr;
+    HWND menu = FindTopLevelWindow("#32768", nullptr, pid);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 std::vector<std::string> ButtonCommands(const std::vector<std::string>& received)

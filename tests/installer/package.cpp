@@ -6,8 +6,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "process.h"
@@ -177,19 +175,6 @@ void UninstallAll()
         std::string log = MakeScratchDir("uninstall") + "\\uninstall.log";
         Msiexec(std::string("/x ") + code, log);
     }
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::string();
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string InstallFolder()

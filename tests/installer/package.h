@@ -32,10 +32,6 @@ DWORD Msiexec(const std::string& args, const std::string& logPath, const char* u
 // Removes every installed product of this package's family (uninstall with /qn).
 void UninstallAll();
 
-// Reads a whole file; empty when it cannot be read.
-std::string ReadFileBytes(const std::string& path);
-bool FileExists(const std::string& path);
-
 // Where a per-user install puts things.
 std::string InstallFolder();     // %LOCALAPPDATA%\Programs\USB Phone Driver
 std::string InstalledProgram();  // ...\usbphone.exe

@@ -43,3 +43,9 @@ DWORD EndProcess(ChildProcess& child, HWND window, DWORD timeoutMs);
 
 // dir + "\\" + name.
 std::string JoinPath(const std::string& dir, const std::string& name);
+
+// A whole file's bytes; empty when it cannot be read. Opened sharing everything: another
+// process may still write it, and Wine's MoveFile keeps a renamed file open (for DELETE) a
+// moment after the rename, when an open that does not share delete (fopen's) fails.
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);

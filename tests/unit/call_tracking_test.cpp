@@ -158,7 +158,7 @@ TEST(CallIdParsing, ReadsLikeScanfPercentD)
         {"CALL - 5", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ParseCallId(c.text), c.id) << c.text;
+        EXPECT_EQ(ReadCallId(c.text, nullptr), c.id) << c.text;
 }
 
 TEST_F(CallTracking, PlacedCallRingingAtTheFarEndDoesNotRing)
