@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Holds the layering of src/: reads every `#include "folder/file"` under src/ and fails on
-an include that goes up a layer or across to a folder it may not use, and on any circle
-between folders.
+an include that goes up a layer or across to a folder it may not use, on any circle between
+folders, and on a system header in pure/ other than the C++ library's own.
 
     scripts/check_layers.py [--graph] [src-folder]
 
@@ -9,9 +9,11 @@ between folders.
 nothing.
 
 The layers, lowest first:
-    core/      the shared record and small utilities: includes no other folder of ours
-    platform/  the platform seam: core/ only
-    skype/, handset/, audio/: core/ and platform/; skype/ may also use handset/ (call
+    pure/      decisions over text and bytes, also built natively for the sanitizers and the
+               fuzzers: no other folder, no Windows header (only <cxxx> headers)
+    core/      the shared record and small utilities: pure/ only
+    platform/  the platform seam: core/ and pure/
+    skype/, handset/, audio/: core/, platform/ and pure/; skype/ may also use handset/ (call
                tracking drives the ringer, the indicator and the display, in an order woven
                with its own commands to Skype)
     app/       composes everything; nothing outside app/ includes it
@@ -22,15 +24,34 @@ import re
 import sys
 
 ALLOWED = {
-    "core": {"res"},
-    "platform": {"core", "res"},
-    "audio": {"core", "platform", "res"},
-    "handset": {"core", "platform", "res"},
-    "skype": {"core", "platform", "handset", "res"},
-    "app": {"core", "platform", "audio", "handset", "skype", "res"},
+    "pure": set(),
+    "core": {"pure", "res"},
+    "platform": {"core", "pure", "res"},
+    "audio": {"core", "platform", "pure", "res"},
+    "handset": {"core", "platform", "pure", "res"},
+    "skype": {"core", "platform", "handset", "pure", "res"},
+    "app": {"core", "platform", "audio", "handset", "skype", "pure", "res"},
     "res": set(),
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"')
+# A header of the system or of a library (<windows.h>, <stdint.h>), not of the C++ library.
+SYSTEM_HEADER = re.compile(r'^\s*#\s*include\s+<[^>]*\.h>')
+PURE = "pure"
+
+
+def impure_includes(src):
+    """(where, line) for every header of pure/ that is not a C++ library header."""
+    found = []
+    root = os.path.join(src, PURE)
+    for dirpath, _, files in sorted(os.walk(root)):
+        for name in sorted(files):
+            path = os.path.join(dirpath, name)
+            with open(path, encoding="utf-8", errors="replace") as f:
+                for number, line in enumerate(f, 1):
+                    if SYSTEM_HEADER.match(line):
+                        where = "%s:%d" % (os.path.relpath(path, os.path.dirname(src)), number)
+                        found.append((where, line.strip()))
+    return found
 
 
 def read_includes(src):
@@ -105,6 +126,9 @@ def main(argv):
         elif b not in ALLOWED[a]:
             print("%s: %s: %s/ may not include %s/" % (where, line, a, b))
             failures += 1
+    for where, line in impure_includes(src):
+        print("%s: %s: %s/ takes only C++ library headers" % (where, line, PURE))
+        failures += 1
     circle = find_circle({(a, b) for a, b, _, _ in includes})
     if circle:
         print("circle between folders: " + " -> ".join(circle))

@@ -8,7 +8,7 @@
 #include "app/skype_audio_devices.h"
 #include "app/status.h"
 #include "core/app_state.h"
-#include "core/ascii_text.h"
+#include "pure/ascii_text.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
 #include "handset/ringer.h"

@@ -6,6 +6,7 @@
 
 #include "audio/device_choice.h"
 #include "core/app_state.h"
+#include "pure/audio_reply.h"
 #include "skype/skype_link.h"
 
 namespace {
@@ -16,13 +17,14 @@ enum Send { kAlways, kWhenChanged };
 
 struct Direction {
     const char* keyword;
+    AudioReplyKind reply; // Skype's reply naming the device it uses
     SkypeAudioDevice* device;
     void (*choose)(char* name);
 };
 
 const Direction kDirections[] = {
-    {"AUDIO_OUT", &g_app.skypeAudioOut, FindPlaybackDevice},
-    {"AUDIO_IN", &g_app.skypeAudioIn, FindRecordingDevice},
+    {"AUDIO_OUT", kAudioReplyOutput, &g_app.skypeAudioOut, FindPlaybackDevice},
+    {"AUDIO_IN", kAudioReplyInput, &g_app.skypeAudioIn, FindRecordingDevice},
 };
 
 void Ask(const Direction& direction, const char* name)
@@ -76,29 +78,32 @@ void UpdateSkypeAudioDevices()
 
 bool ReadAudioDeviceReply(const char* text)
 {
-    for (const Direction& direction : kDirections) {
-        size_t length = strlen(direction.keyword);
-        if (strncmp(text, direction.keyword, length) != 0 || text[length] != ' ')
-            continue;
-        SkypeAudioDevice& device = *direction.device;
-        const char* name = text + length + 1;
-        if (strcmp(name, device.asked) == 0) {
-            lstrcpynA(device.told, name, kDeviceNameBytes);
-            device.refused = false;
+    AudioReply reply = ReadAudioReply(text);
+    switch (reply.kind) {
+    case kAudioReplyNone:
+        return false;
+    case kAudioReplyOutput:
+    case kAudioReplyInput:
+        for (const Direction& direction : kDirections) {
+            SkypeAudioDevice& device = *direction.device;
+            if (direction.reply == reply.kind && strcmp(reply.name, device.asked) == 0) {
+                lstrcpynA(device.told, reply.name, kDeviceNameBytes);
+                device.refused = false;
+            }
+        }
+        return true;
+    case kAudioReplyRefused:
+        // Replies carry no tag: the refusal is for the earliest SET still unanswered, and the
+        // two are always sent output first.
+        for (const Direction& direction : kDirections) {
+            if (Unanswered(*direction.device)) {
+                direction.device->refused = true;
+                break;
+            }
         }
         return true;
     }
-    if (strncmp(text, "ERROR 50", 8) != 0 || (text[8] != '\0' && text[8] != ' '))
-        return false;
-    // Replies carry no tag: the refusal is for the earliest SET still unanswered, and the
-    // two are always sent output first.
-    for (const Direction& direction : kDirections) {
-        if (Unanswered(*direction.device)) {
-            direction.device->refused = true;
-            break;
-        }
-    }
-    return true;
+    return false;
 }
 
 void RetryRefusedSkypeAudioDevices()

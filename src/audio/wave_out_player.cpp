@@ -1,10 +1,12 @@
 // The key-tone player: device choice, resource lookup and the waveOut play steps.
 #include "audio/wave_out_player.h"
 
+#include <cstring>
+
 #include "audio/device_choice.h"
 #include "audio/play_end.h"
-#include "audio/riff.h"
 #include "platform/seam.h"
+#include "pure/riff.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
 } // namespace
 
 WaveOutPlayer::WaveOutPlayer()
-    : output(nullptr), header(), format(nullptr), playing(0), loop(0), deviceIndex(0),
+    : output(nullptr), header(), format(), playing(0), loop(0), deviceIndex(0),
       event(nullptr), tail()
 {
 }
@@ -55,13 +57,17 @@ bool WaveOutPlayer::Load(UINT resourceId)
     const BYTE* data = static_cast<const BYTE*>(LockResource(loaded));
     if (!data)
         return false;
-    const BYTE* samples = nullptr;
-    DWORD sampleBytes = 0;
-    bool found = FindWaveChunks(data, SizeofResource(module, info), &format, &samples,
-                                &sampleBytes);
+    WaveChunks chunks;
+    bool found = FindWaveChunks(data, SizeofResource(module, info), &chunks);
+    // A copy, its missing fields zero: the chunk may be shorter than the WAVEFORMATEX that
+    // waveOutOpen and the tail read (14 bytes in the oldest files).
+    format = WAVEFORMATEX();
+    if (found)
+        memcpy(&format, chunks.format, chunks.formatBytes < sizeof format ? chunks.formatBytes
+                                                                           : sizeof format);
     // The header points into the resource itself: resources live as long as the program.
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
-    header.dwBufferLength = sampleBytes;
+    header.lpData = reinterpret_cast<LPSTR>(const_cast<uint8_t*>(chunks.samples));
+    header.dwBufferLength = chunks.sampleBytes;
     return found;
 }
 
@@ -108,7 +114,7 @@ MMRESULT WaveOutPlayer::PlaySteps()
 {
     if (!OpenEvent())
         return MMSYSERR_NOMEM;
-    MMRESULT result = SeamWaveOutOpen(&output, deviceIndex, format,
+    MMRESULT result = SeamWaveOutOpen(&output, deviceIndex, &format,
                                       reinterpret_cast<DWORD_PTR>(event), 0, CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR)
         return result;
@@ -123,7 +129,7 @@ MMRESULT WaveOutPlayer::PlaySteps()
             header.dwLoops = 0xFFFFFFFF;
         } else {
             // A looping play is cut by Stop anyway; a single tone is played to its end.
-            tailPrepared = MakeTailSilence(format, &tail) &&
+            tailPrepared = MakeTailSilence(&format, &tail) &&
                            SeamWaveOutPrepareHeader(output, &tail, sizeof tail) ==
                                MMSYSERR_NOERROR;
         }
@@ -143,7 +149,7 @@ MMRESULT WaveOutPlayer::PlaySteps()
                     WaitForSingleObject(event, INFINITE);
             } else {
                 (void)WaitUntilDone(event, tailWritten ? &tail : &header,
-                                    PlayLengthMs(format, header.dwBufferLength) +
+                                    PlayLengthMs(&format, header.dwBufferLength) +
                                         kDriverGraceMs);
             }
         }

@@ -30,7 +30,7 @@ private:
 
     HWAVEOUT output;
     WAVEHDR header;
-    const WAVEFORMATEX* format;
+    WAVEFORMATEX format; // copied from the resource's "fmt " chunk
     volatile LONG playing;
     int loop;
     UINT deviceIndex;

@@ -5,53 +5,14 @@
 #include <cstring>
 
 #include "core/app_state.h"
-#include "core/ascii_text.h"
-#include "core/call_id.h"
-#include "core/lcd_text.h"
 #include "handset/handset_display.h"
 #include "handset/ringer.h"
+#include "pure/ascii_text.h"
+#include "pure/call_notification.h"
+#include "pure/lcd_text.h"
 #include "skype/skype_link.h"
 
 namespace {
-// Skype's property is PARTNER_DISPNAME; the other spelling is accepted from older peers.
-const char* const kNameMarkers[] = {" PARTNER_DISPNAME ", " PARTENER_DISPNAME "};
-const char kHandleMarker[] = " PARTNER_HANDLE ";
-
-// What a status word does to the tracked call.
-enum StatusEffect {
-    kNoEffect,
-    kPlaced,    // our own call is being placed
-    kRings,     // rings here, or at the far end for our own call
-    kConnected, // in conversation
-    kEnds,      // the call is over
-};
-
-struct StatusRule {
-    const char* word;
-    StatusEffect effect;
-    bool leavesConversation; // an ending that takes the id out of the active-call set
-    bool clearsRinging;      // an ending that forgets the ringing call id
-};
-
-// One row per word, searched in this order; the first word found anywhere in the text decides.
-// FAILED and UNPLACED end a call that never was in conversation. FINISHED keeps the ringing
-// id: a refused second call reports FINISHED while the first one goes on. Skype ends our own
-// call given up before the far end answers as CANCELLED, with no FINISHED after it. ONHOLD
-// changes nothing, and BUSY has no row: what a real Skype sends after it is not known, so it
-// is left as it always was.
-const StatusRule kStatusRules[] = {
-    {" STATUS FAILED", kEnds, false, true},
-    {" STATUS ROUTING", kPlaced, false, false},
-    {" STATUS UNPLACED", kEnds, false, true},
-    {" STATUS RINGING", kRings, false, false},
-    {" STATUS INPROGRESS", kConnected, false, false},
-    {" STATUS ONHOLD", kNoEffect, false, false},
-    {" STATUS FINISHED", kEnds, true, false},
-    {" STATUS MISSED", kEnds, true, true},
-    {" STATUS REFUSED", kEnds, true, true},
-    {" STATUS CANCELLED", kEnds, true, true},
-};
-
 bool IsBlankText(const char* text)
 {
     for (; *text; ++text)
@@ -75,19 +36,8 @@ void ShowCaller(const char* utf8)
     ShowDialBuffer();
 }
 
-void ReadDisplayName(int id, const char* text)
+void ShowDisplayName(int id, const char* name)
 {
-    const char* markerAt = nullptr; // where both spellings occur, the earlier one counts
-    const char* name = nullptr;
-    for (const char* marker : kNameMarkers) {
-        const char* found = strstr(text, marker);
-        if (found && (!markerAt || found < markerAt)) {
-            markerAt = found;
-            name = found + strlen(marker);
-        }
-    }
-    if (!name)
-        return;
     ShowCaller(name);
     if (id != g_app.callerAskedCallId)
         return;
@@ -99,7 +49,7 @@ void ReadDisplayName(int id, const char* text)
         g_app.callerAskedCallId = 0;
 }
 
-void ReadHandle(int id, const char* handle)
+void ShowHandle(int id, const char* handle)
 {
     // Only for the call still ringing whose name came empty: once it was answered or ended,
     // or another call rings, the display belongs to something else.
@@ -107,14 +57,6 @@ void ReadHandle(int id, const char* handle)
         return;
     g_app.callerAskedCallId = 0;
     ShowCaller(handle);
-}
-
-const StatusRule* FindStatusRule(const char* text)
-{
-    for (const StatusRule& rule : kStatusRules)
-        if (strstr(text, rule.word))
-            return &rule;
-    return nullptr;
 }
 
 void OnRinging(int id)
@@ -148,7 +90,7 @@ void OnRinging(int id)
 
 // The indicator and the display belong to the call in conversation, so they are cleared only
 // when no call is left in conversation.
-void OnCallEnded(int id, const StatusRule& rule)
+void OnCallEnded(int id, const CallStatusRule& rule)
 {
     // Decided before the removals so that the steps keep their order.
     bool noneActiveAfter = g_app.activeCalls.IsEmpty() ||
@@ -170,18 +112,17 @@ void OnCallEnded(int id, const StatusRule& rule)
 
 void HandleCallNotification(const char* text)
 {
-    const char* afterId = nullptr;
-    int id = ReadCallId(text, &afterId);
+    CallNotification notification = ReadCallNotification(text);
+    int id = notification.id;
     if (id < 1)
         return;
-    // The handle reply has the property right after the id, where Skype puts it. The rest of
-    // it is the handle whatever it holds, never read as a name or a status.
-    if (strncmp(afterId, kHandleMarker, strlen(kHandleMarker)) == 0) {
-        ReadHandle(id, afterId + strlen(kHandleMarker));
+    if (notification.handle) {
+        ShowHandle(id, notification.handle);
         return;
     }
-    ReadDisplayName(id, text);
-    const StatusRule* rule = FindStatusRule(text);
+    if (notification.name)
+        ShowDisplayName(id, notification.name);
+    const CallStatusRule* rule = notification.status;
     if (!rule)
         return;
     // Any news of the call but its ringing: it was answered or has ended, and a handle

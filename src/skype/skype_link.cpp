@@ -39,8 +39,9 @@ void SendDiscoverBroadcast()
 
 AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam)
 {
-    switch (lParam) {
-    case 0:
+    AttachReply reply = ClassifyAttachReply(int64_t(lParam));
+    switch (reply) {
+    case kAttachAttached:
         g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
         g_app.skypeAccess = kAccessUnknown;
         g_app.discoveryPauseTicks = 0;
@@ -48,22 +49,23 @@ AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam)
         // against the next one (they would get a healthy Skype dropped).
         g_app.unansweredPings = 0;
         (void)FindSkypeMainWindow(); // fills the cache
-        return kAttachAttached;
-    case 1:
+        break;
+    case kAttachAsking:
         g_app.skypeAccess = kAccessAsking;
         g_app.discoveryPauseTicks = kDiscoveryPauseTicks;
-        return kAttachAsking;
-    case 2:
+        break;
+    case kAttachRefused:
         g_app.skypeAccess = kAccessRefused;
         g_app.discoveryPauseTicks = kDiscoveryPauseTicks;
-        return kAttachRefused;
-    case 0x8001:
+        break;
+    case kAttachApiAvailable:
         g_app.skypeAccess = kAccessUnknown;
         g_app.discoveryPauseTicks = 0;
-        return kAttachApiAvailable;
-    default:
-        return kAttachOther;
+        break;
+    case kAttachOther:
+        break;
     }
+    return reply;
 }
 
 KeepAliveOutcome KeepAliveTick()

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "core/owned_text.h"
+#include "pure/attach_reply.h"
 
 // Sends one command to Skype's API window (WM_COPYDATA, the NUL counted, dwData 0). Bounded:
 // a hung Skype costs at most a few seconds. Goes nowhere while Skype is not attached.
@@ -14,15 +15,9 @@ void SendSkypeCommand(const char* text);
 // window, so a hung window elsewhere cannot stop the driver.
 void SendDiscoverBroadcast();
 
-enum AttachReply {
-    kAttachOther,        // a status that changes nothing
-    kAttachAttached,     // 0: Skype's API window recorded, the unanswered PINGs counted from
-                         // 0, its main window looked up
-    kAttachAsking,       // 1: Skype asks its user; no discovery for a while
-    kAttachRefused,      // 2: its user refused; no discovery for a while
-    kAttachApiAvailable, // 0x8001: Skype started or its user logged in; discover now
-};
 // Skype's attach reply (lParam: the status, wParam: its API window), and what it changed.
+// Attached: Skype's API window recorded, the unanswered PINGs counted from 0, its main window
+// looked up. Asking or refused: no discovery for a while.
 AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam);
 
 // How many keep-alive ticks (2 s each) no discovery is sent while Skype asks its user whether

@@ -3,7 +3,7 @@
 #include "skype/skype_window.h"
 
 #include "core/app_state.h"
-#include "core/ascii_text.h"
+#include "pure/ascii_text.h"
 #include "core/second_tab_keys.h"
 #include "platform/seam.h"
 

@@ -2,7 +2,7 @@
 #include "bare_play.h"
 
 #include "audio/play_end.h"
-#include "audio/riff.h"
+#include "pure/riff.h"
 
 bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes)
 {
@@ -10,7 +10,14 @@ bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
     const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
                             : nullptr;
-    return data && FindWaveChunks(data, SizeofResource(module, info), format, samples, bytes);
+    WaveChunks chunks;
+    if (!data || !FindWaveChunks(data, SizeofResource(module, info), &chunks))
+        return false;
+    // The program's own tones carry a whole 16-byte PCM format.
+    *format = reinterpret_cast<const WAVEFORMATEX*>(chunks.format);
+    *samples = chunks.samples;
+    *bytes = chunks.sampleBytes;
+    return true;
 }
 
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,

@@ -1,12 +1,14 @@
 // The WAVE resources of the built usbphone.exe: ids, language, headers and sizes.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "audio/riff.h"
 #include "process.h"
+#include "pure/riff.h"
 
 namespace {
 
@@ -59,12 +61,12 @@ TEST(WaveResources, UsbphoneExeCarriesEveryKeyToneAsTabled)
         EXPECT_EQ(std::memcmp(data + 36, "data", 4), 0);
         EXPECT_EQ(Le32(data + 40), tone.dataBytes);
 
-        const WAVEFORMATEX* format = nullptr;
-        const BYTE* samples = nullptr;
-        DWORD sampleBytes = 0;
-        ASSERT_TRUE(FindWaveChunks(data, size, &format, &samples, &sampleBytes));
-        EXPECT_EQ(samples, data + 44);
-        EXPECT_EQ(sampleBytes, tone.dataBytes);
+        WaveChunks chunks;
+        ASSERT_TRUE(FindWaveChunks(data, size, &chunks));
+        EXPECT_EQ(chunks.samples, data + 44);
+        EXPECT_EQ(chunks.sampleBytes, tone.dataBytes);
+        const uint8_t* samples = chunks.samples;
+        uint32_t sampleBytes = chunks.sampleBytes;
         // Close to full scale.
         int peak = 0;
         for (DWORD i = 0; i + 1 < sampleBytes; i += 2)

@@ -7,7 +7,6 @@
 
 #include "app_fixture.h"
 #include "core/app_state.h"
-#include "core/call_id.h"
 #include "skype/call_tracking.h"
 
 namespace {
@@ -143,22 +142,6 @@ TEST_F(CallTracking, IdsBelowOneAndUnreadableTextsChangeNothing)
         EXPECT_EQ(g_app.ringingCallId, 0);
         EXPECT_EQ(g_app.dialBuffer.length, 0);
     }
-}
-
-TEST(CallIdParsing, ReadsLikeScanfPercentD)
-{
-    const struct {
-        const char* text;
-        int id;
-    } cases[] = {
-        {"CALL 12 STATUS RINGING", 12}, {"CALL12 PARTNER_DISPNAME Ann", 12},
-        {"CALL  \t+7 STATUS X", 7},     {"CALL -3 STATUS RINGING", -3},
-        {"CALL 2147483647 X", 2147483647}, {"CALL -2147483648 X", -2147483647 - 1},
-        {"CALL 2147483648 X", 0},       {"CALL x", 0}, {"CALL", 0}, {"Call 5", 0},
-        {"CALL - 5", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ReadCallId(c.text, nullptr), c.id) << c.text;
 }
 
 TEST_F(CallTracking, PlacedCallRingingAtTheFarEndDoesNotRing)

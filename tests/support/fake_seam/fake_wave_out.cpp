@@ -3,9 +3,9 @@
 
 #include <atomic>
 
-#include "audio/riff.h"
 #include "event_log.h"
 #include "platform/seam.h"
+#include "pure/riff.h"
 
 namespace {
 
@@ -26,11 +26,9 @@ UINT WaveIdOf(const void* samples)
         const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
         if (!data)
             continue;
-        const WAVEFORMATEX* format = nullptr;
-        const BYTE* chunk = nullptr;
-        DWORD chunkBytes = 0;
-        if (FindWaveChunks(data, SizeofResource(module, info), &format, &chunk, &chunkBytes) &&
-            chunk == samples)
+        WaveChunks chunks;
+        if (FindWaveChunks(data, SizeofResource(module, info), &chunks) &&
+            chunks.samples == reinterpret_cast<const uint8_t*>(samples))
             return id;
     }
     return 0;

@@ -1,5 +1,5 @@
 // Skype's UTF-8 texts turned into the handset LCD's single-byte text.
-#include "core/lcd_text.h"
+#include "pure/lcd_text.h"
 
 namespace {
 const unsigned kFirstSpelled = 0xC0;  // À

@@ -1,11 +1,13 @@
-// The RIFF/WAVE chunk walk and the key-tone device choice, as tables of cases.
+// The RIFF/WAVE chunk walk, as tables of cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "audio/riff.h"
+#include "pure/riff.h"
 
 namespace {
 
@@ -46,12 +48,12 @@ public:
         riffTag = tag;
         return *this;
     }
-    std::vector<BYTE> Bytes() const
+    std::vector<uint8_t> Bytes() const
     {
-        std::vector<BYTE> out(riffTag.begin(), riffTag.end());
+        std::vector<uint8_t> out(riffTag.begin(), riffTag.end());
         uint32_t size = riffSize ? riffSize : uint32_t(body.size());
         for (int i = 0; i < 4; ++i)
-            out.push_back(BYTE(size >> (8 * i)));
+            out.push_back(uint8_t(size >> (8 * i)));
         out.insert(out.end(), body.begin(), body.end());
         return out;
     }
@@ -73,13 +75,19 @@ private:
     uint32_t riffSize = 0;
 };
 
+uint32_t Le32At(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
 struct WalkCase {
     const char* name;
     RiffImage image;
     bool found;
     long formatOffset;  // offset of the format data in the image, -1: none expected
     long samplesOffset; // offset of the sample data, -1: none expected
-    DWORD sampleBytes;
+    uint32_t sampleBytes;
 };
 
 std::vector<WalkCase> WalkCases()
@@ -127,19 +135,21 @@ TEST(FindWaveChunks, WalksChunksAsTabled)
 {
     for (const WalkCase& c : WalkCases()) {
         SCOPED_TRACE(c.name);
-        std::vector<BYTE> bytes = c.image.Bytes();
-        const WAVEFORMATEX* format = reinterpret_cast<const WAVEFORMATEX*>(1);
-        const BYTE* samples = reinterpret_cast<const BYTE*>(1);
-        DWORD sampleBytes = 12345;
-        bool found = FindWaveChunks(bytes.data(), DWORD(bytes.size()), &format, &samples,
-                                    &sampleBytes);
+        std::vector<uint8_t> bytes = c.image.Bytes();
+        WaveChunks chunks = {reinterpret_cast<const uint8_t*>(1), 1,
+                             reinterpret_cast<const uint8_t*>(1), 12345};
+        bool found = FindWaveChunks(bytes.data(), uint32_t(bytes.size()), &chunks);
         EXPECT_EQ(found, c.found);
-        const BYTE* expectFormat = c.formatOffset < 0 ? nullptr : bytes.data() + c.formatOffset;
-        const BYTE* expectSamples =
+        const uint8_t* expectFormat =
+            c.formatOffset < 0 ? nullptr : bytes.data() + c.formatOffset;
+        const uint8_t* expectSamples =
             c.samplesOffset < 0 ? nullptr : bytes.data() + c.samplesOffset;
-        EXPECT_EQ(reinterpret_cast<const BYTE*>(format), expectFormat);
-        EXPECT_EQ(samples, expectSamples);
-        EXPECT_EQ(sampleBytes, c.sampleBytes);
+        EXPECT_EQ(chunks.format, expectFormat);
+        if (expectFormat) {
+            EXPECT_EQ(chunks.formatBytes, Le32At(bytes, size_t(c.formatOffset) - 4));
+        }
+        EXPECT_EQ(chunks.samples, expectSamples);
+        EXPECT_EQ(chunks.sampleBytes, c.sampleBytes);
     }
 }
 
@@ -147,20 +157,18 @@ TEST(FindWaveChunks, NeverReadsPastTheImage)
 {
     // A data chunk whose size runs past the real bytes would make the player read beyond the
     // resource: the walk refuses it, however large the RIFF size claims the file is.
-    std::vector<BYTE> bytes = RiffImage().Fmt().Chunk("data", 10).Bytes();
+    std::vector<uint8_t> bytes = RiffImage().Fmt().Chunk("data", 10).Bytes();
     bytes[40] = 0xff; // data size 0x...ff
     bytes[41] = 0xff;
-    const WAVEFORMATEX* format;
-    const BYTE* samples;
-    DWORD sampleBytes;
-    EXPECT_FALSE(FindWaveChunks(bytes.data(), DWORD(bytes.size()), &format, &samples,
-                                &sampleBytes));
-    // Every truncated copy of a good image is refused, wherever the cut falls.
-    std::vector<BYTE> good = RiffImage().Fmt().Chunk("data", 10).Bytes();
+    WaveChunks chunks;
+    EXPECT_FALSE(FindWaveChunks(bytes.data(), uint32_t(bytes.size()), &chunks));
+    // Every truncated copy of a good image is refused, wherever the cut falls. Each copy lives
+    // in storage of exactly its own size, so a read past it is caught where a sanitizer runs.
+    std::vector<uint8_t> good = RiffImage().Fmt().Chunk("data", 10).Bytes();
     for (size_t n = 0; n < good.size(); ++n) {
-        std::vector<BYTE> prefix(good.begin(), good.begin() + n);
-        EXPECT_FALSE(FindWaveChunks(prefix.data(), DWORD(n), &format, &samples, &sampleBytes))
-            << n;
+        std::unique_ptr<uint8_t[]> prefix(new uint8_t[n ? n : 1]);
+        std::copy(good.begin(), good.begin() + long(n), prefix.get());
+        EXPECT_FALSE(FindWaveChunks(prefix.get(), uint32_t(n), &chunks)) << n;
     }
 }
 

@@ -1,12 +1,11 @@
 // Reading the id of Skype's call texts, as sscanf's "CALL %d" would.
-#include "core/call_id.h"
+#include "pure/call_id.h"
 
-#include "core/ascii_text.h"
-
-#include <climits>
 #include <cstring>
 
-int ReadCallId(const char* text, const char** rest)
+#include "pure/ascii_text.h"
+
+int32_t ReadCallId(const char* text, const char** rest)
 {
     if (rest)
         *rest = nullptr;
@@ -20,17 +19,17 @@ int ReadCallId(const char* text, const char** rest)
         negative = *p++ == '-';
     if (*p < '0' || *p > '9')
         return 0;
-    long long value = 0;
+    int64_t value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
-        if (value > INT_MAX + 1LL)
+        if (value > INT32_MAX + int64_t(1))
             return 0; // out of range counts as unreadable
     }
     if (negative)
         value = -value;
-    if (value > INT_MAX)
+    if (value > INT32_MAX)
         return 0;
     if (rest)
         *rest = p;
-    return int(value);
+    return int32_t(value);
 }

@@ -1,15 +1,16 @@
 // The choice of sound devices by name: key tones, and Skype's call audio.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
-#include "audio/device_choice.h"
+#include "pure/device_choice.h"
 
 namespace {
 struct DeviceCase {
     const char* name;
     std::vector<const char*> devices; // null: capabilities could not be read
-    UINT expected;
+    uint32_t expected;
 };
 
 TEST(ChooseToneDevice, NameBeginningWithUsbElseContainingUsbElseZero)
@@ -40,7 +41,7 @@ TEST(ChooseToneDevice, NameBeginningWithUsbElseContainingUsbElseZero)
         {"lower-case inside does not count", {"Speakers", "Speakers (usb audio)"}, 0},
     };
     for (const DeviceCase& c : cases)
-        EXPECT_EQ(ChooseToneDevice(c.devices.data(), UINT(c.devices.size())), c.expected) << c.name;
+        EXPECT_EQ(ChooseToneDevice(c.devices.data(), uint32_t(c.devices.size())), c.expected) << c.name;
 }
 
 TEST(AudioDeviceChoice, PlaybackFirstUsbRecordingLastUsb)
@@ -58,7 +59,7 @@ TEST(AudioDeviceChoice, PlaybackFirstUsbRecordingLastUsb)
         {{}, "", ""},
     };
     for (const auto& c : cases) {
-        UINT count = UINT(c.names.size());
+        uint32_t count = uint32_t(c.names.size());
         EXPECT_STREQ(ChoosePlaybackDevice(c.names.data(), count), c.playback);
         EXPECT_STREQ(ChooseRecordingDevice(c.names.data(), count), c.recording);
     }

@@ -1,5 +1,5 @@
 // Comparisons folding A-Z only.
-#include "core/ascii_text.h"
+#include "pure/ascii_text.h"
 
 #include <cstring>
 

@@ -1,0 +1,193 @@
+// Reading Skype's texts and attach statuses, as tables of cases.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "pure/attach_reply.h"
+#include "pure/audio_reply.h"
+#include "pure/call_id.h"
+#include "pure/call_notification.h"
+
+namespace {
+// A copy in storage of exactly its own size, so that a read past the NUL is caught where a
+// sanitizer runs.
+std::unique_ptr<char[]> Exact(const char* text)
+{
+    size_t size = strlen(text) + 1;
+    std::unique_ptr<char[]> copy(new char[size]);
+    memcpy(copy.get(), text, size);
+    return copy;
+}
+
+// Where `part` begins in `text`, or -1 for null.
+long OffsetIn(const char* text, const char* part)
+{
+    return part ? long(part - text) : -1;
+}
+} // namespace
+
+TEST(CallIdParsing, ReadsLikeScanfPercentD)
+{
+    const struct {
+        const char* text;
+        int32_t id;
+        long rest; // where the text goes on after the id; -1: no id read
+    } cases[] = {
+        {"CALL 12 STATUS RINGING", 12, 7},
+        {"CALL12 PARTNER_DISPNAME Ann", 12, 6},
+        {"CALL  \t+7 STATUS X", 7, 9},
+        {"CALL -3 STATUS RINGING", -3, 7},
+        {"CALL 2147483647 X", 2147483647, 15},
+        {"CALL -2147483648 X", -2147483647 - 1, 16},
+        {"CALL 2147483648 X", 0, -1},
+        {"CALL -2147483649 X", 0, -1},
+        {"CALL 99999999999999999999999 X", 0, -1},
+        {"CALL x", 0, -1},
+        {"CALL", 0, -1},
+        {"Call 5", 0, -1},
+        {"CALL - 5", 0, -1},
+        {"CALL 0 STATUS RINGING", 0, 6},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<char[]> text = Exact(c.text);
+        const char* rest = text.get();
+        EXPECT_EQ(ReadCallId(text.get(), &rest), c.id) << c.text;
+        EXPECT_EQ(OffsetIn(text.get(), rest), c.rest) << c.text;
+    }
+}
+
+TEST(CallNotification, ReadsIdHandleNameAndStatus)
+{
+    const struct {
+        const char* text;
+        int32_t id;
+        long handle; // offsets into the text; -1: none
+        long name;
+        const char* status; // the rule's word; null: none
+    } cases[] = {
+        {"CALL 5 STATUS RINGING", 5, -1, -1, " STATUS RINGING"},
+        {"CALL 5 STATUS RINGINGX", 5, -1, -1, " STATUS RINGING"},
+        {"CALL 5 STATUS BUSY", 5, -1, -1, nullptr},
+        {"CALL 5 STATUS CANCELLED", 5, -1, -1, " STATUS CANCELLED"},
+        {"CALL 5 status ringing", 5, -1, -1, nullptr},
+        // The first word of the table found anywhere decides, not the first in the text.
+        {"CALL 5 STATUS FINISHED STATUS FAILED", 5, -1, -1, " STATUS FAILED"},
+        {"CALL 5 PARTNER_DISPNAME Ann", 5, -1, 24, nullptr},
+        {"CALL 5 PARTNER_DISPNAME ", 5, -1, 24, nullptr},
+        {"CALL 5 PARTNER_DISPNAME", 5, -1, -1, nullptr},
+        {"CALL 5 PARTENER_DISPNAME Bo", 5, -1, 25, nullptr},
+        // Where both spellings occur, the earlier marker gives the name.
+        {"CALL 5 PARTENER_DISPNAME A PARTNER_DISPNAME B", 5, -1, 25, nullptr},
+        {"CALL 5 PARTNER_DISPNAME A PARTENER_DISPNAME B", 5, -1, 24, nullptr},
+        // A name may itself hold a status word: both are read.
+        {"CALL 5 PARTNER_DISPNAME Al STATUS MISSED", 5, -1, 24, " STATUS MISSED"},
+        // The handle reply: everything after the property, whatever it says.
+        {"CALL 7 PARTNER_HANDLE echo123", 7, 22, -1, nullptr},
+        {"CALL 7 PARTNER_HANDLE x STATUS FINISHED PARTNER_DISPNAME y", 7, 22, -1, nullptr},
+        {"CALL 7 PARTNER_HANDLE ", 7, 22, -1, nullptr},
+        {"CALL 7 X PARTNER_HANDLE h STATUS FINISHED", 7, -1, -1, " STATUS FINISHED"},
+        {"CALL 7  PARTNER_HANDLE h", 7, -1, -1, nullptr},
+        // No id: nothing else is read.
+        {"CALL x STATUS RINGING PARTNER_DISPNAME Ann", 0, -1, -1, nullptr},
+        {"CALL 0 STATUS RINGING", 0, -1, -1, nullptr},
+        {"CALL -2 STATUS RINGING", -2, -1, -1, " STATUS RINGING"},
+        {"", 0, -1, -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::unique_ptr<char[]> text = Exact(c.text);
+        CallNotification n = ReadCallNotification(text.get());
+        EXPECT_EQ(n.id, c.id);
+        EXPECT_EQ(OffsetIn(text.get(), n.handle), c.handle);
+        EXPECT_EQ(OffsetIn(text.get(), n.name), c.name);
+        if (c.status) {
+            ASSERT_NE(n.status, nullptr);
+            EXPECT_STREQ(n.status->word, c.status);
+        } else {
+            EXPECT_EQ(n.status, nullptr);
+        }
+    }
+}
+
+TEST(CallNotification, EachStatusWordHasItsEffect)
+{
+    const struct {
+        const char* word;
+        CallStatusEffect effect;
+        bool leavesConversation;
+        bool clearsRinging;
+    } rules[] = {
+        {"FAILED", kEnds, false, true},       {"ROUTING", kPlaced, false, false},
+        {"UNPLACED", kEnds, false, true},     {"RINGING", kRings, false, false},
+        {"INPROGRESS", kConnected, false, false}, {"ONHOLD", kNoEffect, false, false},
+        {"FINISHED", kEnds, true, false},     {"MISSED", kEnds, true, true},
+        {"REFUSED", kEnds, true, true},       {"CANCELLED", kEnds, true, true},
+    };
+    for (const auto& r : rules) {
+        std::string text = std::string("CALL 3 STATUS ") + r.word;
+        const CallStatusRule* rule = ReadCallNotification(text.c_str()).status;
+        ASSERT_NE(rule, nullptr) << r.word;
+        EXPECT_EQ(rule->effect, r.effect) << r.word;
+        EXPECT_EQ(rule->leavesConversation, r.leavesConversation) << r.word;
+        EXPECT_EQ(rule->clearsRinging, r.clearsRinging) << r.word;
+    }
+}
+
+TEST(AttachReply, OnlySkypesFourStatusesMeanSomething)
+{
+    const struct {
+        int64_t status;
+        AttachReply reply;
+    } cases[] = {
+        {0, kAttachAttached},
+        {1, kAttachAsking},
+        {2, kAttachRefused},
+        {3, kAttachOther},
+        {0x8001, kAttachApiAvailable},
+        {0x8002, kAttachOther},
+        {-1, kAttachOther},
+        // A 64-bit lParam whose low half is a known status is still none of Skype's.
+        {int64_t(1) << 32, kAttachOther},
+        {(int64_t(1) << 32) | 0x8001, kAttachOther},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ClassifyAttachReply(c.status), c.reply) << c.status;
+}
+
+TEST(AudioReply, KeywordsExactlyAndTheRefusal)
+{
+    const struct {
+        const char* text;
+        AudioReplyKind kind;
+        const char* name; // null: none
+    } cases[] = {
+        {"AUDIO_OUT USB Audio Device", kAudioReplyOutput, "USB Audio Device"},
+        {"AUDIO_IN Mikrofon (USB-Audioger\xC3\xA4t)", kAudioReplyInput,
+         "Mikrofon (USB-Audioger\xC3\xA4t)"},
+        {"AUDIO_OUT ", kAudioReplyOutput, ""},
+        {"AUDIO_OUT  two blanks", kAudioReplyOutput, " two blanks"},
+        {"AUDIO_OUT", kAudioReplyNone, nullptr},
+        {"AUDIO_OUTX Speakers", kAudioReplyNone, nullptr},
+        {"audio_out Speakers", kAudioReplyNone, nullptr},
+        {"AUDIO_INPUT x", kAudioReplyNone, nullptr},
+        {"ERROR 50", kAudioReplyRefused, nullptr},
+        {"ERROR 50 cannot set device", kAudioReplyRefused, nullptr},
+        {"ERROR 500", kAudioReplyNone, nullptr},
+        {"ERROR 5", kAudioReplyNone, nullptr},
+        {"ERROR 51 x", kAudioReplyNone, nullptr},
+        {"", kAudioReplyNone, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::unique_ptr<char[]> text = Exact(c.text);
+        AudioReply reply = ReadAudioReply(text.get());
+        EXPECT_EQ(reply.kind, c.kind);
+        if (c.name)
+            EXPECT_STREQ(reply.name, c.name);
+        else
+            EXPECT_EQ(reply.name, nullptr);
+    }
+}
