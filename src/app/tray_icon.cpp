@@ -28,16 +28,6 @@ void CopyTooltip(NOTIFYICONDATAA* data, const char* tooltip)
 }
 } // namespace
 
-TrayIcon::TrayIcon()
-{
-    iconCount = 0;
-    shownIconId = 0;
-    shownTooltip[0] = '\0';
-    iconMissing = false;
-    addRetries = 0;
-    removed = false;
-}
-
 TrayIcon::~TrayIcon()
 {
     DeleteIcon();

@@ -4,7 +4,6 @@
 
 class TrayIcon {
 public:
-    TrayIcon();
     ~TrayIcon(); // removes the icon
 
     void SetOwner(HINSTANCE instance, HWND ownerWindow, int command);
@@ -41,19 +40,19 @@ private:
     int Add(HICON icon);
     void Remember(UINT iconId, const char* tooltip);
 
-    HINSTANCE instance;
-    HWND ownerWindow;
-    HMENU popupMenu;
-    int command;
-    HICON iconHandles[kIconCacheSize];
-    UINT iconIds[kIconCacheSize];
-    int iconCount;
+    HINSTANCE instance = nullptr;
+    HWND ownerWindow = nullptr;
+    HMENU popupMenu = nullptr;
+    int command = 0;
+    HICON iconHandles[kIconCacheSize] = {};
+    UINT iconIds[kIconCacheSize] = {};
+    int iconCount = 0;
     // What the icon shows, or is to show once the shell takes it.
-    UINT shownIconId;
-    char shownTooltip[64];
-    bool iconMissing;
-    int addRetries;
-    bool removed; // DeleteIcon was called, and AddIcon not since
+    UINT shownIconId = 0;
+    char shownTooltip[64] = {};
+    bool iconMissing = false;
+    int addRetries = 0;
+    bool removed = false; // DeleteIcon was called, and AddIcon not since
 };
 
 extern TrayIcon g_trayIcon;

@@ -2,7 +2,7 @@
 #include "audio/common_thread.h"
 
 namespace {
-const SIZE_T kStackSize = 1024 * 1024;
+const SIZE_T kStackSize = SIZE_T{1024} * 1024;
 }
 
 CommonThread::CommonThread() : threadHandle(nullptr), threadId(0), stopFlag(false)

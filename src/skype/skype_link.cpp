@@ -19,7 +19,7 @@ void SendSkypeCommand(const char* text)
     // On the stack: a notification handled while this send waits may send commands itself.
     COPYDATASTRUCT data;
     data.dwData = 0;
-    data.cbData = DWORD(strlen(text) + 1);
+    data.cbData = DWORD(strlen(text)) + 1;
     data.lpData = const_cast<char*>(text);
     DWORD_PTR result = 0;
     // Not SMTO_BLOCK: Skype's replies, sent back while we wait, must still get through.
