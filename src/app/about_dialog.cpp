@@ -12,6 +12,7 @@ void ShowAboutDialog()
                           AboutDialogProc, 0);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a dialog procedure, the system's order
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {

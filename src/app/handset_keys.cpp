@@ -46,6 +46,7 @@ void DialKey(char c)
 }
 
 // One keyboard event pressed and, after the pause, released.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): in the order they are sent
 void PressAndRelease(INPUT press, INPUT release)
 {
     (void)SeamSendInput(1, &press);

@@ -24,6 +24,7 @@ OwnedText ExpandedText(OwnedText text)
 }
 } // namespace
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): its one caller passes literal names
 OwnedText ReadSkypeRegistryValue(const char* valueName, const char* subKey)
 {
     char keyName[MAX_PATH];

@@ -8,6 +8,7 @@ namespace {
 // Start-up's empty text line: a text of its own, not the DialBuffer.
 const char kEmptyText[] = "";
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the library's own order, passed on
 void DisplayLcd(LcdMode mode, int on, int param, const char* text, int textOn)
 {
     if (!HandsetLibraryUsable())
