@@ -8,10 +8,10 @@
 #include "app/skype_audio_devices.h"
 #include "app/status.h"
 #include "core/app_state.h"
-#include "pure/ascii_text.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
 #include "handset/ringer.h"
+#include "pure/ascii_text.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 

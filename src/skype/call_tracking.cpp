@@ -2,7 +2,6 @@
 #include "skype/call_tracking.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "core/app_state.h"
 #include "handset/handset_display.h"

@@ -3,9 +3,9 @@
 #include "skype/skype_window.h"
 
 #include "core/app_state.h"
-#include "pure/ascii_text.h"
 #include "core/second_tab_keys.h"
 #include "platform/seam.h"
+#include "pure/ascii_text.h"
 
 #include <commctrl.h>
 #include <stdlib.h>
