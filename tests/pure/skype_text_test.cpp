@@ -2,26 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 
+#include "exact_text.h"
 #include "pure/attach_reply.h"
 #include "pure/audio_reply.h"
 #include "pure/call_id.h"
 #include "pure/call_notification.h"
 
 namespace {
-// A copy in storage of exactly its own size, so that a read past the NUL is caught where a
-// sanitizer runs.
-std::unique_ptr<char[]> Exact(const char* text)
-{
-    size_t size = strlen(text) + 1;
-    std::unique_ptr<char[]> copy(new char[size]);
-    memcpy(copy.get(), text, size);
-    return copy;
-}
-
 // Where `part` begins in `text`, or -1 for null.
 long OffsetIn(const char* text, const char* part)
 {
@@ -52,7 +42,7 @@ TEST(CallIdParsing, ReadsLikeScanfPercentD)
         {"CALL 0 STATUS RINGING", 0, 6},
     };
     for (const auto& c : cases) {
-        std::unique_ptr<char[]> text = Exact(c.text);
+        std::unique_ptr<char[]> text = ExactText(c.text);
         const char* rest = text.get();
         EXPECT_EQ(ReadCallId(text.get(), &rest), c.id) << c.text;
         EXPECT_EQ(OffsetIn(text.get(), rest), c.rest) << c.text;
@@ -98,7 +88,7 @@ TEST(CallNotification, ReadsIdHandleNameAndStatus)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        std::unique_ptr<char[]> text = Exact(c.text);
+        std::unique_ptr<char[]> text = ExactText(c.text);
         CallNotification n = ReadCallNotification(text.get());
         EXPECT_EQ(n.id, c.id);
         EXPECT_EQ(OffsetIn(text.get(), n.handle), c.handle);
@@ -182,7 +172,7 @@ TEST(AudioReply, KeywordsExactlyAndTheRefusal)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        std::unique_ptr<char[]> text = Exact(c.text);
+        std::unique_ptr<char[]> text = ExactText(c.text);
         AudioReply reply = ReadAudioReply(text.get());
         EXPECT_EQ(reply.kind, c.kind);
         if (c.name)
