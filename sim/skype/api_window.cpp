@@ -77,6 +77,12 @@ LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
     std::string reply = HandleApiCommand(command);
     if (reply.empty())
         return 1;
+    if (g_sim.options.holdReplies && IsGetCommand(command)) {
+        // A Skype that answers seconds late: whatever happens to the call meanwhile is
+        // reported before the reply.
+        g_sim.heldReplies.push_back(reply);
+        return 1;
+    }
     if (g_sim.options.getDelayMs && IsGetCommand(command)) {
         // A busy Skype: the reply comes later, as a message of its own.
         g_sim.delayedReplies.push_back({GetTickCount() + g_sim.options.getDelayMs, reply});

@@ -15,6 +15,7 @@
 //   ring-timeout <ms>        incoming calls nobody answers become MISSED (0: never)
 //   get-delay <ms>           replies to GET come that much later, after the command's send
 //                            has returned (0: inside it)
+//   hold-replies on|off      replies to GET are kept back; off sends those kept, in order
 //   hang <ms>                stop pumping messages for that long (after replying)
 //   hold <text>              the next command beginning with <text> is held (see
 //                            control_protocol.h) until released or for at most 10 s
@@ -28,6 +29,7 @@
 //   hangup <id>              the far end hangs up (MISSED if still ringing here, REFUSED for
 //                            our call not yet answered)
 //   giveup <id>              the caller gives up a call ringing here: MISSED
+//   busy <id>                the callee of our call not yet answered is busy: BUSY
 //   notify <text>            send <text> to the attached client as a notification
 //   log                      payload: "<ms> <entry>" records
 //   clear-log                empty the log
@@ -136,6 +138,29 @@ Reply OnGiveUp(const std::string& argument)
     return Ok();
 }
 
+Reply OnBusy(const std::string& argument)
+{
+    SimCall* call = CallFromArgument(argument);
+    if (!call)
+        return Error("no such call");
+    if (call->incoming || call->connected || IsCallEnded(*call))
+        return Error("not our call waiting for an answer");
+    SetCallStatus(*call, "BUSY");
+    return Ok();
+}
+
+Reply OnHoldReplies(const std::string& argument)
+{
+    if (!ParseSwitch(argument, &g_sim.options.holdReplies))
+        return Error("expected on or off");
+    if (!g_sim.options.holdReplies) {
+        for (const std::string& reply : g_sim.heldReplies)
+            QueueNotification(reply);
+        g_sim.heldReplies.clear();
+    }
+    return Ok();
+}
+
 std::string LogPayload()
 {
     std::string payload;
@@ -215,6 +240,8 @@ Reply Execute(const std::string& request)
         options.getDelayMs = DWORD(number);
         return Ok();
     }
+    if (verb == "hold-replies")
+        return OnHoldReplies(argument);
     if (verb == "hang") {
         if (!ParseNumber(argument, &number) || number == 0 || number > 600000)
             return Error("expected 1 to 600000 milliseconds");
@@ -255,6 +282,8 @@ Reply Execute(const std::string& request)
         return OnHangUp(argument);
     if (verb == "giveup")
         return OnGiveUp(argument);
+    if (verb == "busy")
+        return OnBusy(argument);
     if (verb == "notify") {
         if (!g_sim.attachedClient)
             return Error("no client attached");

@@ -20,6 +20,7 @@ struct SimOptions {
     bool greeting = true;        // the state notifications Skype pushes right after attach
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
+    bool holdReplies = false;    // replies to GET are kept back until a client lets them go
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool laterMainWindow = false; // main window named as by Skype 5.1 and later
@@ -86,6 +87,7 @@ struct SimState {
     std::deque<std::string> outbox;
     bool flushing = false;
     std::deque<SimDelayedReply> delayedReplies;  // in the order they are due
+    std::deque<std::string> heldReplies;  // replies to GET kept back by holdReplies
     std::string holdCommand;  // the next command beginning with this is answered only once
                               // the client releases it (see control_protocol.h); empty: none
 

@@ -172,6 +172,11 @@ bool SkypeSimClient::SetGetDelay(DWORD ms)
     return Request("get-delay " + std::to_string(ms));
 }
 
+bool SkypeSimClient::HoldReplies(bool on)
+{
+    return Request(on ? "hold-replies on" : "hold-replies off");
+}
+
 SkypeSimClient::~SkypeSimClient()
 {
     if (held_)
@@ -263,6 +268,11 @@ bool SkypeSimClient::FarEndHangsUp(int callId)
 bool SkypeSimClient::CallerGivesUp(int callId)
 {
     return Request("giveup " + std::to_string(callId));
+}
+
+bool SkypeSimClient::FarEndBusy(int callId)
+{
+    return Request("busy " + std::to_string(callId));
 }
 
 bool SkypeSimClient::Notify(const std::string& text)

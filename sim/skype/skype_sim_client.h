@@ -55,6 +55,8 @@ public:
     bool SetGreeting(bool on);
     bool SetRingTimeout(DWORD ms);  // 0: incoming calls ring until someone acts
     bool SetGetDelay(DWORD ms);     // replies to GET that much later; 0: inside the send
+    // Replies to GET kept back while on; turned off, those kept are sent, in order.
+    bool HoldReplies(bool on);
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
     // The next command beginning with `prefix` is held: its sender waits inside the send
     // until Release (or 10 s). WaitHeld waits until the simulator holds it.
@@ -74,6 +76,7 @@ public:
     bool FarEndAnswers(int callId);
     bool FarEndHangsUp(int callId);
     bool CallerGivesUp(int callId);            // MISSED
+    bool FarEndBusy(int callId);               // BUSY, for our call not yet answered
     bool Notify(const std::string& text);      // arbitrary notification to the client
 
     bool ReadLog(std::vector<SimLogLine>* log);

@@ -50,8 +50,10 @@ struct AppState {
 
     int placedCallId;
     int ringingCallId;
-    int callerAskedCallId;    // the ringing call whose caller we still ask Skype for
-                              // (display name, then handle); 0 when none
+    int callerCallId;         // the call whose caller was asked for last (display name,
+                              // then handle); 0 once it has ended: names and handles of
+                              // any other call are not shown
+    bool handleAsked;         // its display name came empty and its handle was asked
     int silentRingCallId;     // an incoming call that rings while the handset is lifted, its
                               // ringer not started; 0 when none
     CallIdSet placedCalls;

@@ -1,4 +1,4 @@
-// Reading Skype's call notifications.
+// Reading Skype's call notifications by their property.
 #include "pure/call_notification.h"
 
 #include <cstring>
@@ -7,46 +7,43 @@
 
 namespace {
 // Skype's property is PARTNER_DISPNAME; the other spelling is accepted from older peers.
-const char* const kNameMarkers[] = {" PARTNER_DISPNAME ", " PARTENER_DISPNAME "};
-const char kHandleMarker[] = " PARTNER_HANDLE ";
+const char* const kNameProperties[] = {"PARTNER_DISPNAME", "PARTENER_DISPNAME"};
+const char kHandleProperty[] = "PARTNER_HANDLE";
+const char kStatusProperty[] = "STATUS";
 
-// One row per word, searched in this order; the first word found anywhere in the text decides.
 // FAILED and UNPLACED end a call that never was in conversation. FINISHED keeps the ringing
 // id: a refused second call reports FINISHED while the first one goes on. Skype ends our own
-// call given up before the far end answers as CANCELLED, with no FINISHED after it. ONHOLD
-// changes nothing, and BUSY has no row: what a real Skype sends after it is not known, so it
-// is left as it always was.
+// call given up before the far end answers as CANCELLED, and one whose callee is busy as BUSY;
+// clients take both as final. ONHOLD changes nothing.
 const CallStatusRule kStatusRules[] = {
-    {" STATUS FAILED", kEnds, false, true},
-    {" STATUS ROUTING", kPlaced, false, false},
-    {" STATUS UNPLACED", kEnds, false, true},
-    {" STATUS RINGING", kRings, false, false},
-    {" STATUS INPROGRESS", kConnected, false, false},
-    {" STATUS ONHOLD", kNoEffect, false, false},
-    {" STATUS FINISHED", kEnds, true, false},
-    {" STATUS MISSED", kEnds, true, true},
-    {" STATUS REFUSED", kEnds, true, true},
-    {" STATUS CANCELLED", kEnds, true, true},
+    {"FAILED", kEnds, false, true},
+    {"ROUTING", kPlaced, false, false},
+    {"UNPLACED", kEnds, false, true},
+    {"RINGING", kRings, false, false},
+    {"INPROGRESS", kConnected, false, false},
+    {"ONHOLD", kNoEffect, false, false},
+    {"FINISHED", kEnds, true, false},
+    {"MISSED", kEnds, true, true},
+    {"REFUSED", kEnds, true, true},
+    {"CANCELLED", kEnds, true, true},
+    {"BUSY", kEnds, true, true},
 };
 
-const char* FindName(const char* text)
+// True when the property at `at` is `name` followed by its single blank; `value` gets the
+// rest of the text.
+bool IsProperty(const char* at, const char* name, const char** value)
 {
-    const char* markerAt = nullptr; // where both spellings occur, the earlier one counts
-    const char* name = nullptr;
-    for (const char* marker : kNameMarkers) {
-        const char* found = strstr(text, marker);
-        if (found && (!markerAt || found < markerAt)) {
-            markerAt = found;
-            name = found + strlen(marker);
-        }
-    }
-    return name;
+    size_t length = strlen(name);
+    if (strncmp(at, name, length) != 0 || at[length] != ' ')
+        return false;
+    *value = at + length + 1;
+    return true;
 }
 
-const CallStatusRule* FindStatusRule(const char* text)
+const CallStatusRule* FindStatusRule(const char* word)
 {
     for (const CallStatusRule& rule : kStatusRules)
-        if (strstr(text, rule.word))
+        if (strcmp(word, rule.word) == 0)
             return &rule;
     return nullptr;
 }
@@ -57,15 +54,19 @@ CallNotification ReadCallNotification(const char* text)
     CallNotification notification = {};
     const char* afterId = nullptr;
     notification.id = ReadCallId(text, &afterId);
-    if (notification.id == 0)
+    if (notification.id == 0 || *afterId != ' ')
         return notification;
-    // The handle reply has the property right after the id, where Skype puts it. The rest of
-    // it is the handle whatever it holds, never read as a name or a status.
-    if (strncmp(afterId, kHandleMarker, strlen(kHandleMarker)) == 0) {
-        notification.handle = afterId + strlen(kHandleMarker);
-        return notification;
+    // Skype writes "CALL <id> <PROPERTY> <value>" with one blank between them.
+    const char* property = afterId + 1;
+    const char* value = nullptr;
+    if (IsProperty(property, kStatusProperty, &value)) {
+        notification.status = FindStatusRule(value);
+    } else if (IsProperty(property, kHandleProperty, &value)) {
+        notification.handle = value;
+    } else {
+        for (const char* nameProperty : kNameProperties)
+            if (IsProperty(property, nameProperty, &value))
+                notification.name = value;
     }
-    notification.name = FindName(text);
-    notification.status = FindStatusRule(text);
     return notification;
 }

@@ -1,8 +1,9 @@
-// Reading Skype's "CALL <id> ..." notifications: which call, and what they say of it.
+// Reading Skype's "CALL <id> <PROPERTY> <value>" notifications: which call, and what they say
+// of it.
 #pragma once
 #include <cstdint>
 
-// What a status word does to the tracked call.
+// What a status does to the tracked call.
 enum CallStatusEffect {
     kNoEffect,
     kPlaced,    // our own call is being placed
@@ -12,22 +13,23 @@ enum CallStatusEffect {
 };
 
 struct CallStatusRule {
-    const char* word; // as it stands in the text, with its leading " STATUS "
+    const char* word; // Skype's status word, the whole value of "CALL <id> STATUS <word>"
     CallStatusEffect effect;
     bool leavesConversation; // an ending that takes the id out of the active-call set
     bool clearsRinging;      // an ending that forgets the ringing call id
 };
 
+// At most one of status, name and handle is set: the property right after the id decides
+// which, and nothing in the value is read as anything else. A caller's name is only a name.
 struct CallNotification {
     int32_t id; // 0 when the text has no readable id: then nothing else is read
-    // The reply to "GET CALL <id> PARTNER_HANDLE": the rest of the text after the property,
-    // whatever it holds; null for every other text (which is then read for a name and a
-    // status).
-    const char* handle;
-    // The text after the display-name property; null when the text carries none.
-    const char* name;
-    // The first status word of the table found anywhere in the text; null when none.
+    // "STATUS <word>" with a status of the table as the whole value; null for any other
+    // property, and for a status the table does not know.
     const CallStatusRule* status;
+    // The value of "PARTNER_DISPNAME <name>": the rest of the text, whatever it holds.
+    const char* name;
+    // The value of "PARTNER_HANDLE <handle>": the rest of the text, whatever it holds.
+    const char* handle;
 };
 
 // Reads `text` (NUL-terminated). The pointers point into it.

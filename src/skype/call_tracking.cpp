@@ -35,26 +35,27 @@ void ShowCaller(const char* utf8)
     ShowDialBuffer();
 }
 
+// A name or handle is shown only for the call whose caller was asked for last, while that
+// call still rings here or is in conversation: Skype's replies can come seconds late, and a
+// late one must not put a caller on the idle display, nor over the caller of the call that
+// rings now.
 void ShowDisplayName(int id, const char* name)
 {
-    ShowCaller(name);
-    if (id != g_app.callerAskedCallId)
+    if (id != g_app.callerCallId)
         return;
+    ShowCaller(name);
     // An unknown caller (a phone number, an account not in the contacts) has no display
     // name: the handle is the one thing left to tell the user who calls.
-    if (IsBlankText(name))
+    g_app.handleAsked = IsBlankText(name);
+    if (g_app.handleAsked)
         SendForCall("GET CALL %d PARTNER_HANDLE", id);
-    else
-        g_app.callerAskedCallId = 0;
 }
 
 void ShowHandle(int id, const char* handle)
 {
-    // Only for the call still ringing whose name came empty: once it was answered or ended,
-    // or another call rings, the display belongs to something else.
-    if (id != g_app.callerAskedCallId)
+    if (id != g_app.callerCallId || !g_app.handleAsked)
         return;
-    g_app.callerAskedCallId = 0;
+    g_app.handleAsked = false;
     ShowCaller(handle);
 }
 
@@ -69,7 +70,6 @@ void OnRinging(int id)
     // while a send waits, and that report must be what stays; its answers to them are
     // matched against the ringing call.
     g_app.ringingCallId = id;
-    g_app.callerAskedCallId = 0;
     g_app.silentRingCallId = 0;
     if (g_app.placedCalls.Contains(id))
         return;
@@ -80,7 +80,8 @@ void OnRinging(int id)
             g_app.silentRingCallId = id;
         else
             RingHandset(1);
-        g_app.callerAskedCallId = id;
+        g_app.callerCallId = id;
+        g_app.handleAsked = false;
         SendForCall("GET CALL %d PARTNER_DISPNAME", id);
     } else {
         SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
@@ -119,18 +120,20 @@ void HandleCallNotification(const char* text)
         ShowHandle(id, notification.handle);
         return;
     }
-    if (notification.name)
+    if (notification.name) {
         ShowDisplayName(id, notification.name);
+        return;
+    }
     const CallStatusRule* rule = notification.status;
     if (!rule)
         return;
-    // Any news of the call but its ringing: it was answered or has ended, and a handle
-    // asked for it is no longer wanted, nor a ringer started for it.
-    if (rule->effect != kRings) {
-        if (id == g_app.callerAskedCallId)
-            g_app.callerAskedCallId = 0;
-        if (id == g_app.silentRingCallId)
-            g_app.silentRingCallId = 0;
+    // Any news of the call but its ringing: it was answered or has ended, and no ringer is
+    // started for it any more; once it has ended, no name or handle is shown for it.
+    if (rule->effect != kRings && id == g_app.silentRingCallId)
+        g_app.silentRingCallId = 0;
+    if (rule->effect == kEnds && id == g_app.callerCallId) {
+        g_app.callerCallId = 0;
+        g_app.handleAsked = false;
     }
     switch (rule->effect) {
     case kPlaced:
@@ -211,7 +214,8 @@ void ForgetCallsOfLostSkype()
     g_app.activeCalls.Clear();
     g_app.placedCallId = 0;
     g_app.ringingCallId = 0;
-    g_app.callerAskedCallId = 0;
+    g_app.callerCallId = 0;
+    g_app.handleAsked = false;
     g_app.silentRingCallId = 0;
     EmptyDialBuffer();
 }

@@ -1,9 +1,9 @@
 // Skype's call notifications turned into handset behaviour.
 #pragma once
 
-// A notification beginning with "CALL " (any case): a status change "CALL <id> STATUS <word>",
-// the reply carrying the caller's display name, or the one carrying the caller's handle
-// (asked when the name is empty).
+// A notification beginning with "CALL " (any case), read by the property after the id: a
+// status change "CALL <id> STATUS <word>", or the reply carrying the caller's display name or
+// handle (asked when the name is empty), shown only for the call they were asked for.
 void HandleCallNotification(const char* text);
 
 // Answers a ringing call: "SET CALL <id> STATUS INPROGRESS".

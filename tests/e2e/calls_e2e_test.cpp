@@ -150,6 +150,82 @@ TEST_F(CallsE2E, PlacedCallGivenUpWithNoLeavesTheHandsetIdle)
         EXPECT_EQ(command.find(" DTMF "), std::string::npos) << command;
 }
 
+// A busy callee ends our call as BUSY, with nothing after it: the keypad dials again.
+TEST_F(CallsE2E, PlacedCallEndedBusyFreesTheKeypad)
+{
+    for (int key : {5, 5, 5, 50})
+        run.Key(key);
+    std::vector<SimCallInfo> calls;
+    ASSERT_TRUE(WaitUntil([&] { return run.skype.Calls(&calls) && calls.size() == 1 &&
+                                       calls[0].status == "RINGING"; }, 5000));
+    int id = calls[0].id;
+    ASSERT_TRUE(run.WaitHandset([](const HandsetSimState& s) { return s.inCall && s.light; }, 5000));
+
+    ASSERT_TRUE(run.skype.FarEndBusy(id));
+    EXPECT_TRUE(run.WaitHandset(Idle, 5000));
+    run.skype.ClearLog();
+    run.Key(7);
+    run.Key(8); // a fence: key 7 has been handled in full before this one starts
+    ASSERT_TRUE(run.WaitReceived("BTN_RELEASED 8", 5000));
+    EXPECT_SEQUENCE((Sequence{"dialling again",
+                              {"FOCUS", "BTN_PRESSED 7", "BTN_RELEASED 7", "FOCUS",
+                               "BTN_PRESSED 8", "BTN_RELEASED 8"}}),
+                    run.Received());
+}
+
+// A caller's name is only a name: one made of status words rings, is shown, and is answered
+// by lifting the handset.
+TEST_F(CallsE2E, CallerNamedWithStatusWordsRingsAndIsAnsweredByLifting)
+{
+    for (const char* name : {"Eve STATUS FINISHED", "Bob STATUS INPROGRESS"}) {
+        SCOPED_TRACE(name);
+        int id = run.skype.Incoming(name);
+        ASSERT_GT(id, 0);
+        std::string shown = name;
+        EXPECT_TRUE(WaitUntil([&] {
+            HandsetSimState s = run.Handset();
+            return s.ringing && s.inCall && s.light && s.lcdText == shown;
+        }, 5000)) << "the handset shows \"" << run.Handset().lcdText << "\", ringing "
+                  << run.Handset().ringing << ", light " << run.Handset().light;
+        run.Key(80); // lifted: answers
+        ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
+        std::string status;
+        EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+        EXPECT_EQ(run.Handset().lcdText, shown);
+        ASSERT_TRUE(run.skype.FarEndHangsUp(id));
+        ASSERT_TRUE(run.WaitHandset(Idle, 5000));
+        run.Key(70);
+        ASSERT_TRUE(run.WaitReceived("HOOK ON", 5000));
+        run.skype.ClearLog();
+    }
+}
+
+// A Skype that answers the name request only after the caller has given up: the late name
+// is not put on the idle display.
+TEST_F(CallsE2E, NameThatComesAfterTheCallWasMissedIsNotShown)
+{
+    ASSERT_TRUE(run.skype.HoldReplies(true));
+    int id = run.skype.Incoming("Ann");
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(run.WaitReceived(Call("GET CALL %d PARTNER_DISPNAME", id), 5000));
+    ASSERT_TRUE(run.WaitHandset([](const HandsetSimState& s) { return s.ringing; }, 5000));
+    ASSERT_TRUE(run.skype.CallerGivesUp(id));
+    ASSERT_TRUE(run.WaitHandset(Idle, 5000));
+
+    ASSERT_TRUE(run.skype.HoldReplies(false));
+    // Notifications go out one after the other, each handled before the next is sent: once
+    // the marker behind the late reply goes out, the driver has handled the reply.
+    const std::string reply = Call("send CALL %d PARTNER_DISPNAME Ann", id);
+    ASSERT_TRUE(WaitUntil([&] { return Contains(run.skype.LogText(), reply); }, 5000));
+    ASSERT_TRUE(run.skype.Notify("USERSTATUS ONLINE"));
+    ASSERT_TRUE(WaitUntil([&] { return Contains(run.skype.LogText(), "send USERSTATUS ONLINE"); }, 5000));
+
+    HandsetSimState handset = run.Handset();
+    EXPECT_TRUE(Idle(handset)) << "the idle display shows \"" << handset.lcdText << "\"";
+    EXPECT_SEQUENCE((Sequence{"text lines", {}}),
+                    Filter(run.driver.Journal(), "USBPhone_DisplayLCD mode=3"));
+}
+
 TEST_F(CallsE2E, SecondCallDuringAConversationIsRefused)
 {
     int first = run.skype.Incoming("Ann");

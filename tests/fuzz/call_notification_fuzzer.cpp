@@ -23,11 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     if (id == 0 && (n.handle || n.name || n.status))
         abort(); // nothing is read from a text without an id
-    if (n.handle && (n.name || n.status || !PointsInto(n.handle, text)))
-        abort(); // the handle reply is never read as a name or a status
+    if (int(n.handle != nullptr) + int(n.name != nullptr) + int(n.status != nullptr) > 1)
+        abort(); // a name or handle reply never yields a status, nor the one the other
+    if (n.handle && !PointsInto(n.handle, text))
+        abort();
     if (n.name && !PointsInto(n.name, text))
         abort();
-    if (n.status && !strstr(text, n.status->word))
+    // A status is read only from the STATUS property, its word the whole rest of the text.
+    if (n.status && (!rest || strncmp(rest, " STATUS ", 8) != 0 ||
+                     strcmp(rest + 8, n.status->word) != 0))
         abort();
     // Read what the pointers show, as the driver does.
     if (n.name)

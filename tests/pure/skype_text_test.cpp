@@ -49,50 +49,65 @@ TEST(CallIdParsing, ReadsLikeScanfPercentD)
     }
 }
 
-TEST(CallNotification, ReadsIdHandleNameAndStatus)
+// Read by the property right after the id: a status only from "STATUS" with one known word
+// as its whole value, a name or a handle as the rest of the text, whatever it holds.
+TEST(CallNotification, ReadByItsProperty)
 {
     const struct {
         const char* text;
         int32_t id;
-        long handle; // offsets into the text; -1: none
-        long name;
         const char* status; // the rule's word; null: none
+        long name;          // offsets into the text; -1: none
+        long handle;
     } cases[] = {
-        {"CALL 5 STATUS RINGING", 5, -1, -1, " STATUS RINGING"},
-        {"CALL 5 STATUS RINGINGX", 5, -1, -1, " STATUS RINGING"},
-        {"CALL 5 STATUS BUSY", 5, -1, -1, nullptr},
-        {"CALL 5 STATUS CANCELLED", 5, -1, -1, " STATUS CANCELLED"},
-        {"CALL 5 status ringing", 5, -1, -1, nullptr},
-        // The first word of the table found anywhere decides, not the first in the text.
-        {"CALL 5 STATUS FINISHED STATUS FAILED", 5, -1, -1, " STATUS FAILED"},
-        {"CALL 5 PARTNER_DISPNAME Ann", 5, -1, 24, nullptr},
-        {"CALL 5 PARTNER_DISPNAME ", 5, -1, 24, nullptr},
-        {"CALL 5 PARTNER_DISPNAME", 5, -1, -1, nullptr},
-        {"CALL 5 PARTENER_DISPNAME Bo", 5, -1, 25, nullptr},
-        // Where both spellings occur, the earlier marker gives the name.
-        {"CALL 5 PARTENER_DISPNAME A PARTNER_DISPNAME B", 5, -1, 25, nullptr},
-        {"CALL 5 PARTNER_DISPNAME A PARTENER_DISPNAME B", 5, -1, 24, nullptr},
-        // A name may itself hold a status word: both are read.
-        {"CALL 5 PARTNER_DISPNAME Al STATUS MISSED", 5, -1, 24, " STATUS MISSED"},
+        {"CALL 5 STATUS RINGING", 5, "RINGING", -1, -1},
+        {"CALL 5 STATUS CANCELLED", 5, "CANCELLED", -1, -1},
+        {"CALL 5 STATUS BUSY", 5, "BUSY", -1, -1},
+        {"CALL 5 STATUS EARLYMEDIA", 5, nullptr, -1, -1},
+        // The status is the whole value, one word.
+        {"CALL 5 STATUS RINGINGX", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS FINISHED STATUS FAILED", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS RINGING ", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS ", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS", 5, nullptr, -1, -1},
+        {"CALL 5 status ringing", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS ringing", 5, nullptr, -1, -1},
+        {"CALL 5  STATUS RINGING", 5, nullptr, -1, -1},
+        {"CALL 5 STATUSX RINGING", 5, nullptr, -1, -1},
+        // Status words elsewhere are only words.
+        {"CALL 5 DURATION 3 STATUS FINISHED", 5, nullptr, -1, -1},
+        {"CALL 5 FAILUREREASON 14", 5, nullptr, -1, -1},
+        // A name is the rest of the text: status words in it stay the name.
+        {"CALL 5 PARTNER_DISPNAME Ann", 5, nullptr, 24, -1},
+        {"CALL 5 PARTNER_DISPNAME Eve STATUS FINISHED", 5, nullptr, 24, -1},
+        {"CALL 5 PARTNER_DISPNAME Bob STATUS INPROGRESS", 5, nullptr, 24, -1},
+        {"CALL 5 PARTNER_DISPNAME ", 5, nullptr, 24, -1},
+        {"CALL 5 PARTNER_DISPNAME", 5, nullptr, -1, -1},
+        {"CALL 5 PARTENER_DISPNAME Bo", 5, nullptr, 25, -1},
+        {"CALL 5 PARTENER_DISPNAME A PARTNER_DISPNAME B", 5, nullptr, 25, -1},
+        {"CALL 5 PARTNER_DISPNAME A PARTENER_DISPNAME B", 5, nullptr, 24, -1},
+        {"CALL 5 PARTNER_DISPNAMES Ann", 5, nullptr, -1, -1},
+        {"CALL 5 STATUS RINGING PARTNER_DISPNAME Ann", 5, nullptr, -1, -1},
         // The handle reply: everything after the property, whatever it says.
-        {"CALL 7 PARTNER_HANDLE echo123", 7, 22, -1, nullptr},
-        {"CALL 7 PARTNER_HANDLE x STATUS FINISHED PARTNER_DISPNAME y", 7, 22, -1, nullptr},
-        {"CALL 7 PARTNER_HANDLE ", 7, 22, -1, nullptr},
-        {"CALL 7 X PARTNER_HANDLE h STATUS FINISHED", 7, -1, -1, " STATUS FINISHED"},
-        {"CALL 7  PARTNER_HANDLE h", 7, -1, -1, nullptr},
+        {"CALL 7 PARTNER_HANDLE echo123", 7, nullptr, -1, 22},
+        {"CALL 7 PARTNER_HANDLE x STATUS FINISHED PARTNER_DISPNAME y", 7, nullptr, -1, 22},
+        {"CALL 7 PARTNER_HANDLE ", 7, nullptr, -1, 22},
+        {"CALL 7 X PARTNER_HANDLE h STATUS FINISHED", 7, nullptr, -1, -1},
+        {"CALL 7  PARTNER_HANDLE h", 7, nullptr, -1, -1},
         // No id: nothing else is read.
-        {"CALL x STATUS RINGING PARTNER_DISPNAME Ann", 0, -1, -1, nullptr},
-        {"CALL 0 STATUS RINGING", 0, -1, -1, nullptr},
-        {"CALL -2 STATUS RINGING", -2, -1, -1, " STATUS RINGING"},
-        {"", 0, -1, -1, nullptr},
+        {"CALL x STATUS RINGING", 0, nullptr, -1, -1},
+        {"CALL 0 STATUS RINGING", 0, nullptr, -1, -1},
+        {"CALL 5STATUS RINGING", 5, nullptr, -1, -1},
+        {"CALL -2 STATUS RINGING", -2, "RINGING", -1, -1},
+        {"", 0, nullptr, -1, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         std::unique_ptr<char[]> text = ExactText(c.text);
         CallNotification n = ReadCallNotification(text.get());
         EXPECT_EQ(n.id, c.id);
-        EXPECT_EQ(OffsetIn(text.get(), n.handle), c.handle);
         EXPECT_EQ(OffsetIn(text.get(), n.name), c.name);
+        EXPECT_EQ(OffsetIn(text.get(), n.handle), c.handle);
         if (c.status) {
             ASSERT_NE(n.status, nullptr);
             EXPECT_STREQ(n.status->word, c.status);
@@ -115,6 +130,7 @@ TEST(CallNotification, EachStatusWordHasItsEffect)
         {"INPROGRESS", kConnected, false, false}, {"ONHOLD", kNoEffect, false, false},
         {"FINISHED", kEnds, true, false},     {"MISSED", kEnds, true, true},
         {"REFUSED", kEnds, true, true},       {"CANCELLED", kEnds, true, true},
+        {"BUSY", kEnds, true, true},
     };
     for (const auto& r : rules) {
         std::string text = std::string("CALL 3 STATUS ") + r.word;

@@ -79,8 +79,10 @@ TEST_F(CallTracking, EachStatusWordActsInItsOrder)
         {"MISSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
         {"REFUSED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
         {"CANCELLED", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
-        {"BUSY", {}, "-", 9, "123"},
+        {"BUSY", Join({kOff, {"ring 0", kIdle}}), "-", 0, ""},
         {"EARLYMEDIA", {}, "-", 9, "123"},
+        {"RINGINGX", {}, "-", 9, "123"},
+        {"FINISHED STATUS RINGING", {}, "-", 9, "123"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.word);
@@ -114,9 +116,9 @@ TEST_F(CallTracking, CallIdLivesInTheSetsAsTabled)
         {"MISSED", {"-", "-", "-", "-"}},
         {"REFUSED", {"-", "-", "-", "-"}},
         {"CANCELLED", {"-", "-", "-", "-"}},
+        {"BUSY", {"-", "-", "-", "-"}},
         {"RINGING", {"-", "P", "A", "PA"}},
         {"ONHOLD", {"-", "P", "A", "PA"}},
-        {"BUSY", {"-", "P", "A", "PA"}},
     };
     for (const Column& column : columns) {
         for (int i = 0; i < 4; ++i) {
@@ -245,19 +247,24 @@ TEST_F(CallTracking, RepeatedRingingChangesNothing)
     }
 }
 
-// Our own call given up before the far end answered ends as CANCELLED, with no FINISHED
-// after it: nothing of it stays, and the next digit is a key tone again, not DTMF.
-TEST_F(CallTracking, CancelledPlacedCallLeavesNothingBehind)
+// Our own call given up before the far end answered ends as CANCELLED, and one whose callee
+// is busy as BUSY, each with no FINISHED after it: nothing of it stays, the next digit is a
+// key tone again, not DTMF, and YES answers nothing.
+TEST_F(CallTracking, CancelledOrBusyPlacedCallLeavesNothingBehind)
 {
-    for (const char* word : {"UNPLACED", "ROUTING", "ROUTING", "RINGING", "RINGING"})
-        Notify(("CALL 12 STATUS " + std::string(word)).c_str());
-    SetDialBuffer("555");
-    ClearLog();
-    Notify("CALL 12 STATUS CANCELLED");
-    EXPECT_SEQUENCE((Sequence{"cancelled", Join({kOff, {"ring 0", kIdle}})}), Log());
-    EXPECT_EQ(g_app.inCall, 0);
-    EXPECT_EQ(g_app.ringingCallId, 0);
-    EXPECT_EQ(SetsOf(12), "-");
+    for (const char* end : {"CANCELLED", "BUSY"}) {
+        SCOPED_TRACE(end);
+        Fresh();
+        for (const char* word : {"UNPLACED", "ROUTING", "ROUTING", "RINGING", "RINGING"})
+            Notify(("CALL 12 STATUS " + std::string(word)).c_str());
+        SetDialBuffer("555");
+        ClearLog();
+        Notify(("CALL 12 STATUS " + std::string(end)).c_str());
+        EXPECT_SEQUENCE((Sequence{end, Join({kOff, {"ring 0", kIdle}})}), Log());
+        EXPECT_EQ(g_app.inCall, 0);
+        EXPECT_EQ(g_app.ringingCallId, 0);
+        EXPECT_EQ(SetsOf(12), "-");
+    }
 }
 
 // The handset lifted: a call that comes in does not ring at the ear; putting the handset
@@ -343,6 +350,8 @@ TEST_F(CallTracking, FailedOrUnplacedDuringAConversationKeepsIt)
     EXPECT_EQ(g_app.inCall, 1);
 }
 
+// The reply to the name asked for the call that rings: the whole value is the name, folded
+// to the LCD's single bytes and cut after 999 characters; an empty one asks for the handle.
 TEST_F(CallTracking, DisplayNameReplies)
 {
     const std::string longName(1200, 'x');
@@ -352,14 +361,11 @@ TEST_F(CallTracking, DisplayNameReplies)
         std::vector<std::string> calls;
     } cases[] = {
         {"CALL 8 PARTNER_DISPNAME Ann", "Ann", {LcdEntry(3, 1, 6, "Ann", 1)}},
-        {"CALL 3 PARTENER_DISPNAME Bob", "Bob", {LcdEntry(3, 1, 6, "Bob", 1)}},
-        {"CALL 3 PARTENER_DISPNAME x PARTNER_DISPNAME y", "x PARTNER_DISPNAME y",
+        {"CALL 8 PARTENER_DISPNAME Bob", "Bob", {LcdEntry(3, 1, 6, "Bob", 1)}},
+        {"CALL 8 PARTENER_DISPNAME x PARTNER_DISPNAME y", "x PARTNER_DISPNAME y",
          {LcdEntry(3, 1, 6, "x PARTNER_DISPNAME y", 1)}},
-        {"CALL 8 PARTNER_DISPNAME ", "", {kIdle}},
-        {"CALL 8 PARTNER_DISPNAME", "123", {}}, // no trailing blank: not the marker
-        {"CALL 8 PARTNER_DISPNAME Ann STATUS FINISHED", "",
-         Join({{LcdEntry(3, 1, 6, "Ann STATUS FINISHED", 1)}, kOff, {"ring 0", kIdle}})},
-        {"CALL 8 STATUS ONHOLD STATUS FINISHED", "123", {}},
+        {"CALL 8 PARTNER_DISPNAME ", "", {kIdle, "skype GET CALL 8 PARTNER_HANDLE"}},
+        {"CALL 8 PARTNER_DISPNAME", "123", {}}, // no value: not the reply
         {"CALL 8 PARTNER_DISPNAME Ann PARTNER_HANDLE ann.e", "Ann PARTNER_HANDLE ann.e",
          {LcdEntry(3, 1, 6, "Ann PARTNER_HANDLE ann.e", 1)}},
         // Skype's UTF-8, folded to the LCD's single bytes
@@ -371,7 +377,9 @@ TEST_F(CallTracking, DisplayNameReplies)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         Fresh();
+        Notify("CALL 8 STATUS RINGING");
         SetDialBuffer("123");
+        ClearLog();
         Notify(c.text);
         EXPECT_SEQUENCE((Sequence{c.text, c.calls}), Log());
         EXPECT_EQ(g_app.dialBuffer.text, c.name);
@@ -379,6 +387,82 @@ TEST_F(CallTracking, DisplayNameReplies)
     Notify(("CALL 8 PARTNER_DISPNAME " + longName).c_str());
     EXPECT_EQ(g_app.dialBuffer.length, 999);
     EXPECT_EQ(std::string(g_app.dialBuffer.text), longName.substr(0, 999));
+}
+
+// A caller's name is only a name: status words in it neither end nor answer the call, which
+// rings on under that name and is answered by lifting the handset.
+TEST_F(CallTracking, StatusWordsInACallersNameAreOnlyItsName)
+{
+    for (const char* name : {"Eve STATUS FINISHED", "Bob STATUS INPROGRESS", "Al STATUS MISSED"}) {
+        SCOPED_TRACE(name);
+        Fresh();
+        ReplyTo("GET CALL 8 PARTNER_DISPNAME", std::string("CALL 8 PARTNER_DISPNAME ") + name);
+        Notify("CALL 8 STATUS RINGING");
+        EXPECT_SEQUENCE((Sequence{name, Join({kOn, {"ring 1", "skype GET CALL 8 PARTNER_DISPNAME",
+                                                    LcdEntry(3, 1, 6, name, 1)}})}),
+                        Log());
+        EXPECT_EQ(g_app.inCall, 1);
+        EXPECT_EQ(g_app.ringingCallId, 8);
+        ClearLog();
+        AnswerRingingCallOnLift();
+        EXPECT_SEQUENCE((Sequence{"lifted", {"skype SET CALL 8 STATUS INPROGRESS"}}), Log());
+    }
+}
+
+// A name reply is shown only for the call whose caller was asked for last, while it still
+// rings here or is in conversation: a late reply puts nobody on an idle display, nor over
+// the caller of the call that rings now.
+TEST_F(CallTracking, NameOnlyForTheCallAskedWhileItLasts)
+{
+    const struct {
+        const char* what;
+        std::function<void()> meanwhile;
+        const char* reply;
+        bool shown;
+    } cases[] = {
+        {"still ringing", [] {}, "CALL 8 PARTNER_DISPNAME Ann", true},
+        {"answered", [this] { Notify("CALL 8 STATUS INPROGRESS"); }, "CALL 8 PARTNER_DISPNAME Ann",
+         true},
+        {"missed", [this] { Notify("CALL 8 STATUS MISSED"); }, "CALL 8 PARTNER_DISPNAME Ann",
+         false},
+        {"refused", [this] { Notify("CALL 8 STATUS REFUSED"); }, "CALL 8 PARTNER_DISPNAME Ann",
+         false},
+        {"answered and finished",
+         [this] {
+             Notify("CALL 8 STATUS INPROGRESS");
+             Notify("CALL 8 STATUS FINISHED");
+         },
+         "CALL 8 PARTNER_DISPNAME Ann", false},
+        {"another call rings now",
+         [this] {
+             Notify("CALL 8 STATUS MISSED");
+             Notify("CALL 9 STATUS RINGING");
+         },
+         "CALL 8 PARTNER_DISPNAME Ann", false},
+        {"Skype lost", [] { ForgetCallsOfLostSkype(); }, "CALL 8 PARTNER_DISPNAME Ann", false},
+        {"a call never asked about", [] {}, "CALL 5 PARTNER_DISPNAME Ann", false},
+        {"a refused second call",
+         [this] {
+             Notify("CALL 8 STATUS INPROGRESS");
+             Notify("CALL 9 STATUS RINGING");
+         },
+         "CALL 9 PARTNER_DISPNAME Bob", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Notify("CALL 8 STATUS RINGING"); // the name is asked and not yet answered
+        c.meanwhile();
+        std::string before = g_app.dialBuffer.text;
+        ClearLog();
+        Notify(c.reply);
+        if (c.shown) {
+            EXPECT_SEQUENCE((Sequence{c.what, {LcdEntry(3, 1, 6, "Ann", 1)}}), Log());
+        } else {
+            EXPECT_SEQUENCE((Sequence{c.what, {}}), Log());
+            EXPECT_EQ(g_app.dialBuffer.text, before);
+        }
+    }
 }
 
 // The 999 characters count on the LCD's side: a long name of two-byte letters fits whole,
@@ -399,6 +483,7 @@ TEST_F(CallTracking, NameLimitAppliesToTheFoldedText)
         std::string name;
         for (int i = 0; i < c.count; ++i)
             name += c.utf8Letter;
+        Notify("CALL 8 STATUS RINGING");
         Notify(("CALL 8 PARTNER_DISPNAME " + name).c_str());
         EXPECT_EQ(g_app.dialBuffer.length, int(c.shown.size()));
         EXPECT_EQ(std::string(g_app.dialBuffer.text), c.shown);
@@ -451,9 +536,9 @@ TEST_F(CallTracking, EmptyNameAndHandleAnsweredLater)
     EXPECT_SEQUENCE(expected, Log());
 }
 
-// The handle is shown only while its call still rings here: once it was answered or ended
-// (FINISHED leaves the ringing call id as it was), another call rings, or Skype went away,
-// the late reply changes nothing.
+// The handle is shown only while its call still rings here or is in conversation: once it
+// has ended (FINISHED leaves the ringing call id as it was), another call rings, or Skype
+// went away, the late reply changes nothing.
 TEST_F(CallTracking, HandleOnlyForTheCallStillRinging)
 {
     const struct {
@@ -463,7 +548,7 @@ TEST_F(CallTracking, HandleOnlyForTheCallStillRinging)
     } cases[] = {
         {"nothing", [] {}, true},
         {"name shown by now", [this] { Notify("CALL 8 PARTNER_DISPNAME Ann"); }, false},
-        {"answered", [this] { Notify("CALL 8 STATUS INPROGRESS"); }, false},
+        {"answered", [this] { Notify("CALL 8 STATUS INPROGRESS"); }, true},
         {"finished", [this] { Notify("CALL 8 STATUS FINISHED"); }, false},
         {"missed", [this] { Notify("CALL 8 STATUS MISSED"); }, false},
         {"refused", [this] { Notify("CALL 8 STATUS REFUSED"); }, false},
@@ -490,19 +575,25 @@ TEST_F(CallTracking, HandleOnlyForTheCallStillRinging)
     }
 }
 
-TEST_F(CallTracking, EmptyNameOfACallNoLongerRingingAsksNothing)
+// A caller answered before their empty name came is still shown by their handle; a call
+// whose caller was never asked (our own) shows nothing.
+TEST_F(CallTracking, EmptyNameAfterAnsweringAsksTheHandleOfOurOwnCallNothing)
 {
     Notify("CALL 8 STATUS RINGING");
     Notify("CALL 8 STATUS INPROGRESS");
     ClearLog();
     Notify("CALL 8 PARTNER_DISPNAME ");
-    EXPECT_SEQUENCE((Sequence{"late empty name", {kIdle}}), Log());
+    Notify("CALL 8 PARTNER_HANDLE +15551234567");
+    EXPECT_SEQUENCE((Sequence{"late empty name", {kIdle, "skype GET CALL 8 PARTNER_HANDLE",
+                                                  LcdEntry(3, 1, 6, "+15551234567", 1)}}),
+                    Log());
 
+    Fresh();
     Notify("CALL 12 STATUS ROUTING");
     Notify("CALL 12 STATUS RINGING"); // our own call: no name asked
     ClearLog();
     Notify("CALL 12 PARTNER_DISPNAME ");
-    EXPECT_SEQUENCE((Sequence{"empty name of a placed call", {kIdle}}), Log());
+    EXPECT_SEQUENCE((Sequence{"empty name of a placed call", {}}), Log());
 }
 
 // A handle reply is the handle and nothing else: never a name, never a status, never news
