@@ -185,11 +185,12 @@ TEST_F(SkypeWindowTest, SkipsHiddenAndOtherWindowsAndTakesTheFirstQualifyingOne)
     HWND hidden = nullptr, other = nullptr, first = nullptr, second = nullptr;
     skype.Run([&] {
         // New windows go to the top of the Z order, which is the enumeration order: the
-        // last one created is seen first.
-        second = CreateTopLevel("TForm", "Skype(TM) - second", true);
-        first = CreateTopLevel("TForm", "TOM-Skype first", true);
-        other = CreateTopLevel("TForm", "Skype - not Skype's", true);
-        hidden = CreateTopLevel(kMainClass, "Skype(TM) - hidden", false);
+        // last one created is seen first. Not activatable, so that no other window's end
+        // on the shared desktop can raise one of them between the two enumerations.
+        second = CreateTopLevel("TForm", "Skype(TM) - second", true, false);
+        first = CreateTopLevel("TForm", "TOM-Skype first", true, false);
+        other = CreateTopLevel("TForm", "Skype - not Skype's", true, false);
+        hidden = CreateTopLevel(kMainClass, "Skype(TM) - hidden", false, false);
     });
     g_app.skypeApiWindow = skype.ApiWindow();
 

@@ -62,12 +62,13 @@ void EnsurePageControlClass(const char* className)
 
 } // namespace
 
-HWND CreateTopLevel(const char* className, const char* title, bool visible)
+HWND CreateTopLevel(const char* className, const char* title, bool visible, bool activatable)
 {
     EnsureClass(className);
     // A popup: with no window manager on the display, Wine would wait for each hidden or
     // destroyed captioned window to be withdrawn.
-    HWND window = CreateWindowExA(0, className, title, WS_POPUP, 10, 10, 400, 300,
+    DWORD style = WS_POPUP | (activatable ? 0 : WS_DISABLED);
+    HWND window = CreateWindowExA(0, className, title, style, 10, 10, 400, 300,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window && visible)
         ShowWindow(window, SW_SHOWNOACTIVATE);

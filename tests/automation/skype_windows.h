@@ -8,7 +8,12 @@
 
 // Window builders. They act on the calling thread; run them on a SkypeThread to give the
 // windows to it. Classes unknown to the process are registered as plain classes first.
-HWND CreateTopLevel(const char* className, const char* title, bool visible);
+// A top-level window that is not `activatable` is created disabled: when the active window
+// just above it in the Z order is destroyed (another test's, on the shared desktop), the
+// system activates the next window below, which moves it to the top; a disabled one keeps
+// its place.
+HWND CreateTopLevel(const char* className, const char* title, bool visible,
+                    bool activatable = true);
 HWND CreateChild(HWND parent, const char* className, const char* text = "");
 // The same, always of a plain class of this program, even where the system has a class of that
 // name in another letter case.
