@@ -22,6 +22,10 @@
 #define SKYPESIM_RELEASE_EVENT "SkypeSimCommandRelease"
 const DWORD kSimHoldLimitMs = 10000;
 
+// A hung simulator ("hang <ms>") comes back early when a client sets this event: its control
+// channel hangs with it, so a test that froze it thaws it this way.
+#define SKYPESIM_THAW_EVENT "SkypeSimThaw"
+
 const ULONG_PTR kSimControlRequest = 0x534B5251;  // "SKRQ"
 const ULONG_PTR kSimControlReply = 0x534B5250;    // "SKRP"
 

@@ -16,7 +16,8 @@
 //   get-delay <ms>           replies to GET come that much later, after the command's send
 //                            has returned (0: inside it)
 //   hold-replies on|off      replies to GET are kept back; off sends those kept, in order
-//   hang <ms>                stop pumping messages for that long (after replying)
+//   hang <ms>                stop pumping messages for that long (after replying), or until
+//                            a client sets the event SkypeSimThaw
 //   hold <text>              the next command beginning with <text> is held (see
 //                            control_protocol.h) until released or for at most 10 s
 //   quit                     end the simulator (after replying)
@@ -336,11 +337,20 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_COPYDATA:
         return OnRequest(reinterpret_cast<HWND>(wParam),
                          reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_SIM_HANG:
+    case WM_SIM_HANG: {
         // A hung Skype: this thread owns every window of the simulator, so none of them
-        // takes a message until the time is up.
-        Sleep(DWORD(wParam));
+        // takes a message until the time is up or a client thaws it.
+        HANDLE thaw = CreateEventA(nullptr, FALSE, FALSE, SKYPESIM_THAW_EVENT);
+        if (thaw) {
+            ResetEvent(thaw); // a thaw given before this hang is not for it
+            (void)WaitForSingleObject(thaw, DWORD(wParam));
+            CloseHandle(thaw);
+        } else {
+            Sleep(DWORD(wParam));
+        }
+        LogEvent("thawed");
         return 0;
+    }
     case WM_SIM_QUIT:
         QuitSimulator();
         return 0;

@@ -59,6 +59,27 @@ int StartIncomingCall(const std::string& handle, const std::string& displayName)
     return call.id;
 }
 
+int StartCallInProgress(const std::string& handle, const std::string& displayName)
+{
+    SimCall& call = AddCall(handle, displayName, true);
+    SetCallStatus(call, "RINGING");
+    SetCallStatus(call, "INPROGRESS");
+    return call.id;
+}
+
+std::string ActiveCallsReply()
+{
+    std::string reply = "CALLS ";
+    const char* separator = "";
+    for (const SimCall& call : g_sim.calls) {
+        if (IsCallEnded(call))
+            continue;
+        reply += separator + Format("%d", call.id);
+        separator = ", ";
+    }
+    return reply;
+}
+
 std::string HandleForName(const std::string& displayName)
 {
     std::string handle = displayName;

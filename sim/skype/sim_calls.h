@@ -18,6 +18,13 @@ int StartIncomingCall(const std::string& handle, const std::string& displayName)
 // blank ("Ann Example" -> "ann.example").
 std::string HandleForName(const std::string& displayName);
 
+// An incoming call from `handle` that is already in conversation (rang and was answered
+// before anyone was told). Returns the new id.
+int StartCallInProgress(const std::string& handle, const std::string& displayName);
+
+// "CALLS <id>, <id>": the calls that have not ended, oldest first ("CALLS " when none).
+std::string ActiveCallsReply();
+
 // The user dials `number`: UNPLACED, ROUTING, then RINGING at the far end. Returns the id.
 int StartOutgoingCall(const std::string& number);
 

@@ -227,6 +227,11 @@ std::string HandleApiCommand(const std::string& command)
         return OnGet(rest);
     if (Same(verb, "PROTOCOL"))
         return OnProtocol(rest);
+    if (Same(verb, "SEARCH") && g_sim.options.search) {
+        if (Same(rest, "ACTIVECALLS"))
+            return ActiveCallsReply();
+        return "ERROR 1 General syntax error";
+    }
     if (verb.empty())
         return "ERROR 1 General syntax error";
     // Also "HOOK ON" and "HOOK OFF": Skype's API has no such command.

@@ -8,6 +8,7 @@
 #include "api_window.h"
 #include "control_window.h"
 #include "main_form.h"
+#include "sim_calls.h"
 #include "sim_devices.h"
 #include "sim_log.h"
 #include "sim_options.h"
@@ -42,6 +43,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         !CreateControlWindow())
         return kExitNoWindow;
     LoadSoundDevices();
+    // Calls that a client started now finds under way: nobody hears of them unless it asks.
+    if (!g_sim.options.callInProgress.empty())
+        StartCallInProgress(HandleForName(g_sim.options.callInProgress),
+                            g_sim.options.callInProgress);
+    if (!g_sim.options.callRinging.empty())
+        StartIncomingCall(HandleForName(g_sim.options.callRinging), g_sim.options.callRinging);
     if (g_sim.options.announceApi)
         AnnounceApi();
 

@@ -47,6 +47,14 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
                 return false;
             options->ringOnAttach = value;
             ++i;
+        } else if (std::strcmp(option, "--call-in-progress") == 0 ||
+                   std::strcmp(option, "--call-ringing") == 0) {
+            if (!value || !*value)
+                return false;
+            (option[7] == 'i' ? options->callInProgress : options->callRinging) = value;
+            ++i;
+        } else if (std::strcmp(option, "--no-search") == 0) {
+            options->search = false;
         } else if (std::strcmp(option, "--no-pong") == 0) {
             options->pong = false;
         } else if (std::strcmp(option, "--misspelt-reply") == 0) {

@@ -22,6 +22,9 @@ struct SimOptions {
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     bool holdReplies = false;    // replies to GET are kept back until a client lets them go
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
+    std::string callInProgress;  // caller of a call already in conversation at start
+    std::string callRinging;     // caller of a call already ringing at start
+    bool search = true;          // answer "SEARCH ACTIVECALLS" (off: a Skype that knows none)
     bool startHidden = false;    // main window starts hidden (as when Skype sits in the tray)
     bool laterMainWindow = false; // main window named as by Skype 5.1 and later
     bool allowSecond = false;    // run even when another simulator runs on this desktop

@@ -172,6 +172,16 @@ bool SkypeSimClient::SetGetDelay(DWORD ms)
     return Request("get-delay " + std::to_string(ms));
 }
 
+bool SkypeSimClient::Thaw()
+{
+    HANDLE thaw = OpenEventA(EVENT_MODIFY_STATE, FALSE, SKYPESIM_THAW_EVENT);
+    if (!thaw)
+        return false;
+    bool set = SetEvent(thaw) != 0;
+    CloseHandle(thaw);
+    return set;
+}
+
 bool SkypeSimClient::HoldReplies(bool on)
 {
     return Request(on ? "hold-replies on" : "hold-replies off");

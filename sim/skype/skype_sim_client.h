@@ -58,6 +58,8 @@ public:
     // Replies to GET kept back while on; turned off, those kept are sent, in order.
     bool HoldReplies(bool on);
     bool Hang(DWORD ms);            // the simulator stops pumping messages for `ms`
+    // A hung simulator pumps again now (its control channel cannot be asked while it hangs).
+    bool Thaw();
     // The next command beginning with `prefix` is held: its sender waits inside the send
     // until Release (or 10 s). WaitHeld waits until the simulator holds it.
     bool Hold(const std::string& prefix);

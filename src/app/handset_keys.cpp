@@ -73,8 +73,25 @@ void OnHandsetKey(int key)
         return;
     if (g_app.skypeApiWindow)
         DispatchSkypeKey(key);
+    else if (SkypeIsSilent())
+        HoldKeyForSilentSkype(key);
     else
         EmulateKey(key);
+}
+
+void HoldKeyForSilentSkype(int key)
+{
+    // Typed keys would land in whatever window has the focus while Skype still runs: nothing
+    // is typed. The hook switch is kept, so the first real lift is not taken as a repeat,
+    // and a handset put down ends, once Skype answers again, the calls it finds in
+    // conversation.
+    if (key == kHookOn) {
+        g_app.hookState = 1;
+        g_app.hungUpWhileSilent = true;
+    } else if (key == kHookOff) {
+        g_app.hookState = 0;
+        g_app.hungUpWhileSilent = false;
+    }
 }
 
 void PressSkypeButton(const char* name)
@@ -160,6 +177,7 @@ void DispatchSkypeKey(int key)
         if (g_app.hookState == 0)
             break;
         g_app.hookState = 0;
+        g_app.hungUpWhileSilent = false; // lifted again: whatever was found goes on
         SendSkypeCommand("FOCUS");
         SendHook(0);
         AnswerRingingCallOnLift(); // read after the sends: the call may have ended meanwhile

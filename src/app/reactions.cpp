@@ -12,6 +12,7 @@
 #include "handset/handset_display.h"
 #include "handset/ringer.h"
 #include "pure/ascii_text.h"
+#include "skype/call_search.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 
@@ -32,12 +33,24 @@ bool CloseRequested()
     return g_app.closing;
 }
 
+// The link to Skype is lost (the link has cleared Skype's API window): what was known of its
+// calls goes with it, whatever was asked of it is no longer awaited, and the handset and the
+// icon say so. Before any broadcast: a restarted Skype may attach and report a new call
+// inside the next one.
 void OnSkypeLost()
 {
-    // Before the refresh and before any broadcast: a restarted Skype may attach and report
-    // a new call inside the next broadcast.
     ForgetCallsOfLostSkype();
+    ForgetCallSearch();
     RefreshStatus();
+}
+
+// A new attach (the first, or again after a loss): the handset and the icon say so and Skype
+// is told its sound devices (the refresh), then asked which calls it holds, which are taken
+// as they come.
+void OnSkypeFound()
+{
+    RefreshStatus();
+    SearchSkypeCalls();
 }
 } // namespace
 
@@ -100,16 +113,22 @@ LRESULT OnSkypeCopyData(WPARAM wParam, LPARAM lParam)
         NotePong();
     else if (StartsWithIgnoringAsciiCase(text.Get(), "CALL "))
         HandleCallNotification(text.Get());
-    else
+    else if (!HandleActiveCallsReply(text.Get()))
         (void)ReadAudioDeviceReply(text.Get()); // the rest of Skype's news is not ours
     return 1;
 }
 
 void OnSkypeAttachReply(WPARAM wParam, LPARAM lParam)
 {
+    HWND attachedBefore = g_app.skypeApiWindow;
     switch (ReadAttachReply(wParam, lParam)) {
     case kAttachAttached:
-        RefreshStatus();
+        // A second success for the same window (after a discovery sent meanwhile) is no new
+        // attach: Skype's calls were asked for already.
+        if (g_app.skypeApiWindow == attachedBefore)
+            RefreshStatus();
+        else
+            OnSkypeFound();
         break;
     case kAttachAsking:
     case kAttachRefused:

@@ -7,6 +7,8 @@
 
 #include "core/call_id_set.h"
 #include "core/device_name_size.h"
+#include "pure/active_calls.h"
+#include "pure/call_notification.h"
 
 // What the LCD's text line shows: digits typed, or a caller's name.
 struct DialBuffer {
@@ -31,6 +33,17 @@ enum SkypeAccess {
     kAccessRefused, // its user refused
 };
 
+// A call Skype named when asked at attach, remembered until both its answers have come.
+struct AskedCall {
+    int id;
+    const CallStatusRule* status; // the answer to "GET CALL <id> STATUS"; null until then
+    CallDirection direction;      // the answer to "GET CALL <id> TYPE"
+    bool taken;                   // acted on, as the notification it would have been
+    bool ended;                   // its end was reported first: nothing brings it back
+    bool hangUp;                  // found in conversation, it is ended: the handset went
+                                  // down while Skype did not answer
+};
+
 struct AppState {
     char windowTitle[100];
     HINSTANCE instance;
@@ -42,6 +55,8 @@ struct AppState {
 
     int handsetStatus;        // 0: handset present; anything else: absent
     HWND skypeApiWindow;      // null while Skype is not attached
+    HWND silentSkypeWindow;   // the API window of a Skype dropped for not answering, until
+                              // it attaches again or is gone: Skype is still there
     int unansweredPings;
     SkypeAccess skypeAccess;
     int discoveryPauseTicks;  // keep-alive ticks left before the next discovery while Skype
@@ -58,6 +73,11 @@ struct AppState {
                               // ringer not started; 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
+    bool callSearchAsked;     // "SEARCH ACTIVECALLS" sent, its "CALLS" reply not yet come
+    AskedCall askedCalls[kMaxActiveCallsAsked];
+    int askedCallCount;
+    bool hungUpWhileSilent;   // the handset was put down while Skype did not answer, and
+                              // not lifted since: the conversations found next are ended
     BYTE inCall;              // written only by SetInCallIndicator
     bool ringerOn;            // written only by RingHandset
     int hookState;            // -1 until the first hook event is acted on

@@ -10,18 +10,29 @@ namespace {
 const char* const kNameProperties[] = {"PARTNER_DISPNAME", "PARTENER_DISPNAME"};
 const char kHandleProperty[] = "PARTNER_HANDLE";
 const char kStatusProperty[] = "STATUS";
+const char kTypeProperty[] = "TYPE";
+
+const struct {
+    const char* value;
+    CallDirection direction;
+} kCallTypes[] = {
+    {"INCOMING_P2P", kIncoming},
+    {"INCOMING_PSTN", kIncoming},
+    {"OUTGOING_P2P", kOutgoing},
+    {"OUTGOING_PSTN", kOutgoing},
+};
 
 // FAILED and UNPLACED end a call that never was in conversation. FINISHED keeps the ringing
 // id: a refused second call reports FINISHED while the first one goes on. Skype ends our own
 // call given up before the far end answers as CANCELLED, and one whose callee is busy as BUSY;
-// clients take both as final. ONHOLD changes nothing.
+// clients take both as final. ONHOLD changes nothing for a call already tracked.
 const CallStatusRule kStatusRules[] = {
     {"FAILED", kEnds, false, true},
     {"ROUTING", kPlaced, false, false},
     {"UNPLACED", kEnds, false, true},
     {"RINGING", kRings, false, false},
     {"INPROGRESS", kConnected, false, false},
-    {"ONHOLD", kNoEffect, false, false},
+    {"ONHOLD", kOnHold, false, false},
     {"FINISHED", kEnds, true, false},
     {"MISSED", kEnds, true, true},
     {"REFUSED", kEnds, true, true},
@@ -38,6 +49,14 @@ bool IsProperty(const char* at, const char* name, const char** value)
         return false;
     *value = at + length + 1;
     return true;
+}
+
+CallDirection FindDirection(const char* value)
+{
+    for (const auto& type : kCallTypes)
+        if (strcmp(value, type.value) == 0)
+            return type.direction;
+    return kDirectionUnknown;
 }
 
 const CallStatusRule* FindStatusRule(const char* word)
@@ -63,6 +82,8 @@ CallNotification ReadCallNotification(const char* text)
         notification.status = FindStatusRule(value);
     } else if (IsProperty(property, kHandleProperty, &value)) {
         notification.handle = value;
+    } else if (IsProperty(property, kTypeProperty, &value)) {
+        notification.direction = FindDirection(value);
     } else {
         for (const char* nameProperty : kNameProperties)
             if (IsProperty(property, nameProperty, &value))

@@ -5,11 +5,18 @@
 
 // What a status does to the tracked call.
 enum CallStatusEffect {
-    kNoEffect,
     kPlaced,    // our own call is being placed
     kRings,     // rings here, or at the far end for our own call
     kConnected, // in conversation
+    kOnHold,    // in conversation, held: no change for a call already tracked
     kEnds,      // the call is over
+};
+
+// "CALL <id> TYPE <value>": which side placed the call.
+enum CallDirection {
+    kDirectionUnknown, // no TYPE, or a value not known here
+    kIncoming,         // INCOMING_P2P, INCOMING_PSTN
+    kOutgoing,         // OUTGOING_P2P, OUTGOING_PSTN
 };
 
 struct CallStatusRule {
@@ -19,7 +26,7 @@ struct CallStatusRule {
     bool clearsRinging;      // an ending that forgets the ringing call id
 };
 
-// At most one of status, name and handle is set: the property right after the id decides
+// At most one of status, name, handle and direction is set: the property right after the id decides
 // which, and nothing in the value is read as anything else. A caller's name is only a name.
 struct CallNotification {
     int32_t id; // 0 when the text has no readable id: then nothing else is read
@@ -30,6 +37,8 @@ struct CallNotification {
     const char* name;
     // The value of "PARTNER_HANDLE <handle>": the rest of the text, whatever it holds.
     const char* handle;
+    // The value of "TYPE <value>", the whole of it.
+    CallDirection direction;
 };
 
 // Reads `text` (NUL-terminated). The pointers point into it.

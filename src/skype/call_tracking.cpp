@@ -9,6 +9,7 @@
 #include "pure/ascii_text.h"
 #include "pure/call_notification.h"
 #include "pure/lcd_text.h"
+#include "skype/call_search.h"
 #include "skype/skype_link.h"
 
 namespace {
@@ -59,11 +60,36 @@ void ShowHandle(int id, const char* handle)
     ShowCaller(handle);
 }
 
+void AskForCaller(int id)
+{
+    g_app.callerCallId = id;
+    g_app.handleAsked = false;
+    SendForCall("GET CALL %d PARTNER_DISPNAME", id);
+}
+
+void OnPlaced(int id)
+{
+    g_app.placedCalls.Add(id);
+    g_app.placedCallId = id;
+}
+
+void OnConnected(int id)
+{
+    SetInCallIndicator(1);
+    RingHandset(0);
+    g_app.activeCalls.Add(id);
+    g_app.ringingCallId = 0;
+}
+
 void OnRinging(int id)
 {
     // Skype repeats a status two or three times in a row: the call already rings (here or at
     // the far end), or was already refused as a second call. Call ids are never reused.
     if (id == g_app.ringingCallId)
+        return;
+    // A call in conversation does not ring again: a late answer to what was asked at attach
+    // may still say RINGING, and taken as a second call it would hang the conversation up.
+    if (g_app.activeCalls.Contains(id))
         return;
     SetInCallIndicator(1);
     // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
@@ -80,9 +106,7 @@ void OnRinging(int id)
             g_app.silentRingCallId = id;
         else
             RingHandset(1);
-        g_app.callerCallId = id;
-        g_app.handleAsked = false;
-        SendForCall("GET CALL %d PARTNER_DISPNAME", id);
+        AskForCaller(id);
     } else {
         SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
     }
@@ -114,7 +138,7 @@ void HandleCallNotification(const char* text)
 {
     CallNotification notification = ReadCallNotification(text);
     int id = notification.id;
-    if (id < 1)
+    if (id < 1 || TakeCallSearchAnswer(notification))
         return;
     if (notification.handle) {
         ShowHandle(id, notification.handle);
@@ -137,22 +161,40 @@ void HandleCallNotification(const char* text)
     }
     switch (rule->effect) {
     case kPlaced:
-        g_app.placedCalls.Add(id);
-        g_app.placedCallId = id;
+        OnPlaced(id);
         break;
     case kRings:
         OnRinging(id);
         break;
     case kConnected:
-        SetInCallIndicator(1);
-        RingHandset(0);
-        g_app.activeCalls.Add(id);
-        g_app.ringingCallId = 0;
+        OnConnected(id);
         break;
     case kEnds:
         OnCallEnded(id, *rule);
         break;
-    case kNoEffect:
+    case kOnHold:
+        break;
+    }
+}
+
+void TakeFoundCall(int id, CallStatusEffect effect, CallDirection direction)
+{
+    switch (effect) {
+    case kConnected:
+    case kOnHold:
+        // Nothing told us of this conversation: its caller is asked, as for a call that rings.
+        OnConnected(id);
+        AskForCaller(id);
+        break;
+    case kPlaced:
+        OnPlaced(id);
+        break;
+    case kRings:
+        if (direction == kOutgoing)
+            OnPlaced(id); // our own call, ringing at the far end
+        OnRinging(id);
+        break;
+    case kEnds:
         break;
     }
 }

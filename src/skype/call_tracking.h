@@ -1,10 +1,16 @@
 // Skype's call notifications turned into handset behaviour.
 #pragma once
+#include "pure/call_notification.h"
 
 // A notification beginning with "CALL " (any case), read by the property after the id: a
 // status change "CALL <id> STATUS <word>", or the reply carrying the caller's display name or
 // handle (asked when the name is empty), shown only for the call they were asked for.
 void HandleCallNotification(const char* text);
+
+// A call Skype reported holding when asked at attach, taken as the notifications it would
+// have been: in conversation or on hold (shown, its caller asked), our own call routing or
+// ringing at the far end (placed here), an incoming call ringing (it rings).
+void TakeFoundCall(int id, CallStatusEffect effect, CallDirection direction);
 
 // Answers a ringing call: "SET CALL <id> STATUS INPROGRESS".
 void AnswerCall(int callId);

@@ -43,6 +43,7 @@ AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam)
     switch (reply) {
     case kAttachAttached:
         g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
+        g_app.silentSkypeWindow = nullptr;
         g_app.skypeAccess = kAccessUnknown;
         g_app.discoveryPauseTicks = 0;
         // The count belongs to one link: PINGs lost with a Skype that vanished must not count
@@ -77,6 +78,7 @@ KeepAliveOutcome KeepAliveTick()
     }
     if (!IsWindow(g_app.skypeApiWindow)) {
         g_app.skypeApiWindow = nullptr; // the count is kept on this path
+        g_app.silentSkypeWindow = nullptr;
         return kKeepAliveSkypeGone;
     }
     ++g_app.unansweredPings;
@@ -84,6 +86,8 @@ KeepAliveOutcome KeepAliveTick()
     // Only now: a PONG that arrived during the send has already lowered the count.
     if (g_app.unansweredPings < kMaxUnansweredPings)
         return kKeepAlivePinged;
+    // Skype's window is still there: a frozen Skype holds its calls and may answer again.
+    g_app.silentSkypeWindow = g_app.skypeApiWindow;
     g_app.skypeApiWindow = nullptr;
     g_app.unansweredPings = 0;
     return kKeepAliveLinkDropped;
@@ -118,4 +122,14 @@ void NotePong()
 {
     if (g_app.unansweredPings > 0)
         --g_app.unansweredPings;
+}
+
+bool SkypeIsSilent()
+{
+    if (g_app.skypeApiWindow || !g_app.silentSkypeWindow)
+        return false;
+    if (IsWindow(g_app.silentSkypeWindow))
+        return true;
+    g_app.silentSkypeWindow = nullptr; // gone since: Skype is not running
+    return false;
 }

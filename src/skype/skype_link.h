@@ -35,6 +35,10 @@ enum KeepAliveOutcome {
 // One keep-alive step (every 2 s).
 KeepAliveOutcome KeepAliveTick();
 
+// True while Skype is not attached but the API window of a Skype dropped for not answering
+// still exists: Skype runs (frozen, busy), holds its calls and may answer again.
+bool SkypeIsSilent();
+
 // WM_COPYDATA: true when it comes from the attached Skype API window, with its text copied
 // (never read past cbData, also without a NUL; empty when malformed); false, and nothing
 // read, from anyone else.

@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
+        ASSERT_TRUE(run.WaitReceived("SEARCH ACTIVECALLS", 10000));
         run.skype.ClearLog();
     }
     void TearDown() override { EXPECT_EQ(run.driver.Close(), 0u); }
@@ -354,7 +354,7 @@ TEST(CallsE2ELaterSkype, MainWindowOfLaterVersionsIsFound)
 {
     SkypeRun run;
     ASSERT_TRUE(run.Start("--no-duration --no-greeting --skype-5"));
-    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
+    ASSERT_TRUE(run.WaitReceived("SEARCH ACTIVECALLS", 10000));
     for (int key : {5, 5, 50})
         run.Key(key);
     std::vector<SimCallInfo> calls;

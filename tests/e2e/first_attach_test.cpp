@@ -65,7 +65,7 @@ TEST_F(FirstAttach, HandsetThatFailsToOpenShowsAbsentAndSkypeGetsNoDevices)
         << tray.LatestTip();
     Sleep(500); // anything that came late would show by now
     EXPECT_SEQUENCE((Sequence{"tray", TrayCalls(kTipNoHandset)}), tray.Calls());
-    EXPECT_SEQUENCE((Sequence{"commands to Skype", {}}), run.Received());
+    EXPECT_SEQUENCE((Sequence{"commands to Skype", {"SEARCH ACTIVECALLS"}}), run.Received());
     EXPECT_SEQUENCE((Sequence{"handset", StartupJournal(run.driver.WindowValue())}),
                     run.driver.Journal());
     EXPECT_EQ(run.driver.Close(), 0u);
@@ -74,10 +74,11 @@ TEST_F(FirstAttach, HandsetThatFailsToOpenShowsAbsentAndSkypeGetsNoDevices)
 TEST_F(FirstAttach, OpenHandsetGetsTheSkypeIndicatorAndSkypeTheDevicesAfterStartUp)
 {
     ASSERT_TRUE(run.Start(options));
-    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 5000));
+    ASSERT_TRUE(run.WaitReceived("SEARCH ACTIVECALLS", 5000));
     Sleep(500);
     EXPECT_SEQUENCE((Sequence{"tray", TrayCalls(kTipAttached)}), tray.Calls());
-    EXPECT_SEQUENCE((Sequence{"commands to Skype", {kRigAudioOutCommand, kRigAudioInCommand}}),
+    EXPECT_SEQUENCE((Sequence{"commands to Skype",
+                              {kRigAudioOutCommand, kRigAudioInCommand, "SEARCH ACTIVECALLS"}}),
                     run.Received());
     EXPECT_SEQUENCE((Sequence{"handset", Then(StartupJournal(run.driver.WindowValue()),
                                               {kSkypeIndicatorOn})}),

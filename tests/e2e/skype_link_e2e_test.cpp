@@ -32,9 +32,9 @@ TEST(SkypeLinkE2E, AttachesShowsItAndTellsSkypeTheUsbDevices)
 {
     SkypeRun run;
     ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
-    EXPECT_SEQUENCE((Sequence{"after attach", {kRigAudioOutCommand,
-                                               kRigAudioInCommand}}),
+    ASSERT_TRUE(run.WaitReceived("SEARCH ACTIVECALLS", 10000));
+    EXPECT_SEQUENCE((Sequence{"after attach", {kRigAudioOutCommand, kRigAudioInCommand,
+                                               "SEARCH ACTIVECALLS"}}),
                     run.Received());
     EXPECT_TRUE(WaitUntil([&] { return CountOf(run.driver.Journal(), kIndicatorOn) == 1; }, 5000));
     EXPECT_TRUE(run.Handset().skype);

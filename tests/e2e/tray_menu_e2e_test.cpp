@@ -31,7 +31,7 @@ TEST(TrayMenuE2E, RightClickDuringAKeysSendOpensTheMenuAfterTheQueuedKeys)
 {
     SkypeRun run;
     ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.WaitReceived(kRigAudioInCommand, 10000));
+    ASSERT_TRUE(run.WaitReceived("SEARCH ACTIVECALLS", 10000));
     run.skype.ClearLog();
     ASSERT_TRUE(run.skype.Hold("BTN_PRESSED 5"));
     HandsetSimState before = run.Handset();

@@ -127,7 +127,7 @@ TEST(CallNotification, EachStatusWordHasItsEffect)
     } rules[] = {
         {"FAILED", kEnds, false, true},       {"ROUTING", kPlaced, false, false},
         {"UNPLACED", kEnds, false, true},     {"RINGING", kRings, false, false},
-        {"INPROGRESS", kConnected, false, false}, {"ONHOLD", kNoEffect, false, false},
+        {"INPROGRESS", kConnected, false, false}, {"ONHOLD", kOnHold, false, false},
         {"FINISHED", kEnds, true, false},     {"MISSED", kEnds, true, true},
         {"REFUSED", kEnds, true, true},       {"CANCELLED", kEnds, true, true},
         {"BUSY", kEnds, true, true},

@@ -1,9 +1,9 @@
 // A stand-in for Skype's side of the desktop API, for programs that play Skype themselves
 // (the reliability suite, the benchmark): a hidden top-level API window on a thread of its
 // own that answers the discovery broadcast, attaches the client, records every command with
-// the moment it arrived, and answers PING and the caller-name request after the client's
-// send has returned, as Skype's answers come. A derived class changes how it answers through
-// the hooks below.
+// the moment it arrived, and answers PING, the search for calls (it holds none) and the
+// caller-name request after the client's send has returned, as Skype's answers come. A
+// derived class changes how it answers through the hooks below.
 #pragma once
 #include <windows.h>
 
@@ -56,7 +56,8 @@ protected:
     // them calls Stop() in its own destructor, so that none runs on a half-destroyed object.
 
     // A command has been recorded: queue its answers (QueueReply) or act on it. This one
-    // answers PING with PONG and GET CALL <n> PARTNER_DISPNAME with "Caller <n>".
+    // answers PING with PONG, SEARCH ACTIVECALLS with "CALLS " and GET CALL <n>
+    // PARTNER_DISPNAME with "Caller <n>".
     virtual void Answer(const std::string& command);
     // Called with the lock held: whether a discovery broadcast is answered now.
     virtual bool AnswersDiscovery() { return true; }

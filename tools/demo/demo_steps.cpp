@@ -147,10 +147,11 @@ bool Demo::StartDriver()
                 {{"tray-1-no-skype.png", FindTrayWindow()}});
 }
 
-// The rig's USB sound devices, named literally: what Skype must be told.
+// The rig's USB sound devices, named literally: what Skype must be told; then Skype is asked
+// which calls it holds.
 bool Demo::TellsSkypeTheUsbDevices()
 {
-    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand}) {
+    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand, "SEARCH ACTIVECALLS"}) {
         std::string expected = command;
         if (!transcript.WaitFor(stepStart_, [&](const DemoEvent& event) {
                 return event.source == "skype <-" && event.text == expected;
