@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "exact_text.h"
+#include "pure/active_calls.h"
 #include "pure/attach_reply.h"
 #include "pure/audio_reply.h"
 #include "pure/call_id.h"
@@ -93,6 +95,8 @@ TEST(CallNotification, ReadByItsProperty)
         {"CALL 7 PARTNER_HANDLE x STATUS FINISHED PARTNER_DISPNAME y", 7, nullptr, -1, 22},
         {"CALL 7 PARTNER_HANDLE ", 7, nullptr, -1, 22},
         {"CALL 7 X PARTNER_HANDLE h STATUS FINISHED", 7, nullptr, -1, -1},
+        // TYPE is read on its own (ReadsTheTypeAsTheCallsDirection); it is no status.
+        {"CALL 7 TYPE INCOMING_P2P", 7, nullptr, -1, -1},
         {"CALL 7  PARTNER_HANDLE h", 7, nullptr, -1, -1},
         // No id: nothing else is read.
         {"CALL x STATUS RINGING", 0, nullptr, -1, -1},
@@ -115,6 +119,75 @@ TEST(CallNotification, ReadByItsProperty)
             EXPECT_EQ(n.status, nullptr);
         }
     }
+}
+
+TEST(CallNotification, ReadsTheTypeAsTheCallsDirection)
+{
+    const struct {
+        const char* text;
+        CallDirection direction;
+    } cases[] = {
+        {"CALL 7 TYPE INCOMING_P2P", kIncoming},
+        {"CALL 7 TYPE INCOMING_PSTN", kIncoming},
+        {"CALL 7 TYPE OUTGOING_P2P", kOutgoing},
+        {"CALL 7 TYPE OUTGOING_PSTN", kOutgoing},
+        {"CALL 7 TYPE INCOMING_P2PX", kDirectionUnknown},
+        {"CALL 7 TYPE incoming_p2p", kDirectionUnknown},
+        {"CALL 7 TYPE ", kDirectionUnknown},
+        {"CALL 7 PARTNER_DISPNAME TYPE INCOMING_P2P", kDirectionUnknown},
+        {"CALL 7 STATUS OUTGOING_P2P", kDirectionUnknown},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadCallNotification(c.text).direction, c.direction) << c.text;
+}
+
+TEST(ActiveCalls, ReadsTheIdsOfTheCallsReply)
+{
+    const struct {
+        const char* text;
+        int count;
+        std::vector<int32_t> ids;
+    } cases[] = {
+        {"CALLS 12, 34", 2, {12, 34}},
+        {"CALLS 81325", 1, {81325}},
+        {"CALLS ", 0, {}},
+        {"CALLS    ", 0, {}},
+        {"CALLS 1,2,3", 3, {1, 2, 3}},
+        {"CALLS 5 , 6", 2, {5, 6}},
+        {"CALLS 2147483647", 1, {2147483647}},
+        // A malformed item ends the list where it stands.
+        {"CALLS 12, x, 34", 1, {12}},
+        {"CALLS 12x, 34", 0, {}},
+        {"CALLS 12 34", 0, {}},
+        {"CALLS 0, 5", 0, {}},
+        {"CALLS -5", 0, {}},
+        {"CALLS 2147483648, 5", 0, {}},
+        {"CALLS 99999999999999999999, 5", 0, {}},
+        {"CALLS 12,, 34", 1, {12}},
+        // Not the reply.
+        {"CALLS", -1, {}},
+        {"calls 12", -1, {}},
+        {"CALL 12 STATUS RINGING", -1, {}},
+        {"ERROR 2 Unknown command", -1, {}},
+        {"", -1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::unique_ptr<char[]> text = ExactText(c.text);
+        int32_t ids[kMaxActiveCallsAsked] = {};
+        int count = ReadActiveCalls(text.get(), ids, kMaxActiveCallsAsked);
+        EXPECT_EQ(count, c.count);
+        if (count > 0) {
+            EXPECT_EQ(std::vector<int32_t>(ids, ids + count), c.ids);
+        }
+    }
+    // Only so many are read from a long list.
+    std::string many = "CALLS 1";
+    for (int id = 2; id <= kMaxActiveCallsAsked + 5; ++id)
+        many += ", " + std::to_string(id);
+    int32_t ids[kMaxActiveCallsAsked] = {};
+    EXPECT_EQ(ReadActiveCalls(many.c_str(), ids, kMaxActiveCallsAsked), int(kMaxActiveCallsAsked));
+    EXPECT_EQ(ids[kMaxActiveCallsAsked - 1], int32_t(kMaxActiveCallsAsked));
 }
 
 TEST(CallNotification, EachStatusWordHasItsEffect)
