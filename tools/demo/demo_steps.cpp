@@ -147,11 +147,10 @@ bool Demo::StartDriver()
                 {{"tray-1-no-skype.png", FindTrayWindow()}});
 }
 
-// The rig's USB sound devices, named literally: what Skype must be told; then Skype is asked
-// which calls it holds.
+// The rig's USB sound devices, named literally: what Skype must be told.
 bool Demo::TellsSkypeTheUsbDevices()
 {
-    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand, "SEARCH ACTIVECALLS"}) {
+    for (const char* command : {kRigAudioOutCommand, kRigAudioInCommand}) {
         std::string expected = command;
         if (!transcript.WaitFor(stepStart_, [&](const DemoEvent& event) {
                 return event.source == "skype <-" && event.text == expected;
@@ -182,6 +181,11 @@ bool Demo::SkypeAttaches()
         return false;
     bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices"))
+        return false;
+    // Skype is asked which calls it holds: none yet, so nothing more is asked.
+    if (!Check(transcript.WaitFor(stepStart_, [](const DemoEvent& event) {
+            return event.source == "skype ->" && event.text == "CALLS ";
+        }, 5000), "the driver to ask Skype which calls it holds"))
         return false;
     Sleep(kPauseMs);
     trayAttached = PixelHash(ClientArea(FindTrayWindow()));
