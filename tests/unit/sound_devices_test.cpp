@@ -40,11 +40,13 @@ protected:
             SendMessageA(ownWindow, WM_DEVICECHANGE, event, 0);
         PumpFor(800);
     }
+    // What Skype is told but the keep-alive and the search for calls at an attach.
     std::vector<std::string> SkypeCommands()
     {
         std::vector<std::string> commands;
         for (const std::string& entry : Log())
-            if (entry.compare(0, 6, "skype ") == 0 && entry != "skype PING")
+            if (entry.compare(0, 6, "skype ") == 0 && entry != "skype PING" &&
+                entry != "skype SEARCH ACTIVECALLS")
                 commands.push_back(entry);
         return commands;
     }
