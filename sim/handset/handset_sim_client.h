@@ -14,7 +14,8 @@ HWND FindHandsetSim(DWORD pid, DWORD timeoutMs);
 
 // Queue a key (a HandsetKey code, any value) or a plug event (connected nonzero = plugged in)
 // for delivery through the bound callbacks. False when the simulator dropped it (nothing
-// bound yet, or closed) or did not answer.
+// bound yet, or closed) or did not answer. As real hardware, an unplugged handset reports no
+// key (its hook still moves), and unplugging it blanks its display, light and ringer.
 bool HandsetSimKey(HWND sim, int code);
 bool HandsetSimPlug(HWND sim, int connected);
 
@@ -47,7 +48,8 @@ struct HandsetSimState {
     bool skype = false;     // Skype indicator (mode 2)
     bool light = false;     // USBPhone_Light
     bool ringing = false;   // USBPhone_Ring
-    int hook = -1;          // last hook event injected: 1 put down (70), 0 lifted (80)
+    int hook = -1;          // where the hook is: 1 put down (70), 0 lifted (80); it moves
+                            // also while unplugged, when the handset reports nothing
     unsigned eventsDelivered = 0; // callbacks made
     unsigned eventsDropped = 0;   // events refused or not delivered
     unsigned stackFaults = 0;     // i686: callbacks that did not remove their arguments

@@ -34,8 +34,12 @@ bool EepromRange(int address, int length, int* count)
 
 // What each mode does to the LCD: 0 clears it, 1 and 2 switch an indicator, 3 and 4 show
 // the text line (typed text, or the idle line).
+// What a request does to a handset that is plugged in; an unplugged one has no power to
+// show anything (the library still takes the call).
 void ApplyLcd(SimDeviceState& state, const LcdRequest& request)
 {
+    if (!state.connected)
+        return;
     state.lcdMode = request.mode;
     switch (request.mode) {
     case 0:
@@ -99,7 +103,8 @@ int __cdecl USBPhone_Ring(int on)
     JournalAdd(SimFormat("USBPhone_Ring %d", on));
     {
         SimDeviceLock lock;
-        lock.state().ringing = on != 0;
+        SimDeviceState& state = lock.state();
+        state.ringing = on != 0 && state.connected;
     }
     NotifyStateChanged();
     DeliverInline();
@@ -111,7 +116,8 @@ int __cdecl USBPhone_Light(int on)
     JournalAdd(SimFormat("USBPhone_Light %d", on));
     {
         SimDeviceLock lock;
-        lock.state().light = on != 0;
+        SimDeviceState& state = lock.state();
+        state.light = on != 0 && state.connected;
     }
     NotifyStateChanged();
     DeliverInline();

@@ -110,6 +110,16 @@ void SimDeviceDetach(bool unloading)
     DeleteCriticalSection(&g_lock);
 }
 
+void PowerOff(SimDeviceState& state)
+{
+    state.lcdMode = -1;
+    state.lcdText.clear();
+    state.inCall = false;
+    state.skype = false;
+    state.light = false;
+    state.ringing = false;
+}
+
 SimDeviceLock::SimDeviceLock() { EnterCriticalSection(&g_lock); }
 SimDeviceLock::~SimDeviceLock() { LeaveCriticalSection(&g_lock); }
 SimDeviceState& SimDeviceLock::state() { return *g_state; }

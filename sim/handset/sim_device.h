@@ -19,7 +19,8 @@ struct SimDeviceState {
     bool skype = false;      // Skype indicator (mode 2)
     bool light = false;
     bool ringing = false;
-    int hook = -1;           // last hook event: 1 put down (70), 0 lifted (80), -1 none
+    int hook = -1;           // where the hook is: 1 down (70), 0 lifted (80), -1 not moved
+                             // yet; it moves also while unplugged, reporting nothing then
     unsigned eventsDelivered = 0;
     unsigned eventsDropped = 0;
     unsigned stackFaults = 0; // callbacks that did not remove their own arguments (i686)
@@ -68,6 +69,10 @@ std::string JournalText();
 enum { kTimelineSize = 256, kTimelineTextSize = 120 };
 void TimelineAdd(const std::string& line);
 std::string TimelineText();
+
+// The handset lost power (unplugged): its display goes blank, its light and ringer go off.
+// It remembers nothing of what it showed. Under the device lock.
+void PowerOff(SimDeviceState& state);
 
 // Tells the handset window (when shown) that the state changed. Never blocks.
 void NotifyStateChanged();

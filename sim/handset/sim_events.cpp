@@ -289,13 +289,20 @@ bool QueueEvents(const std::vector<SimEvent>& events)
             return false;
         }
         for (const SimEvent& event : events) {
+            bool hookKey = !event.plug && (event.value == 70 || event.value == 80);
+            // The hook moves whether or not the handset is plugged in.
+            if (hookKey)
+                state.hook = event.value == 70 ? 1 : 0;
+            if (event.plug) {
+                state.connected = event.value != 0;
+                if (!state.connected)
+                    PowerOff(state);
+            } else if (!state.connected) {
+                continue; // an unplugged handset reports nothing
+            }
             int lane = g_mode == kDeliverFromThreads ? int(g_nextLane++ % unsigned(g_lanes)) : 0;
             g_queue.push_back(Queued{event, lane});
             lanes |= 1u << lane;
-            if (event.plug)
-                state.connected = event.value != 0;
-            else if (event.value == 70 || event.value == 80)
-                state.hook = event.value == 70 ? 1 : 0;
         }
         mode = g_mode;
     }

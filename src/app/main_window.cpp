@@ -19,6 +19,8 @@ const char kMainWindowClass[] = "TavrixWindowClass20041118";
 namespace {
 // Other copies of the program open this mutex first to stay single.
 const char kInstanceMutexName[] = "Local\\TavrixUsbPhoneDriverInstance";
+// Held for the life of the process: the system closes it at exit, which lets the next copy in.
+HANDLE g_instanceMutex = nullptr;
 
 const UINT kKeepAliveTimer = 1001;
 const UINT kKeepAlivePeriodMs = 2000;
@@ -71,10 +73,9 @@ bool AnotherInstanceStarted()
     // Named in the session's namespace: one driver per logged-on user, as the handset and
     // the tray are. A second copy started at the same moment as the first (the Run value and
     // a click on the shortcut) would pass the window search too, before either window exists.
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
-    // Never closed: it is held until the process ends. A name that cannot be had at all
-    // leaves the decision to the window search.
-    return mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    g_instanceMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    // A name that cannot be had at all leaves the decision to the window search.
+    return g_instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool FindRunningInstance()
@@ -122,7 +123,8 @@ int CreateMainWindow(HINSTANCE instance, int /*showCommand: the window is never 
                        "Tavrix");
     RefreshStatus();
 
-    StartSkype(ReadSkypeRegistryValue("SkypePath", "Phone").Get());
+    g_app.skypeMissing = !StartSkype(ReadSkypeRegistryValue("SkypePath", "Phone").Get());
+    UpdateStatusIcon();
 
     SetTimer(window, kKeepAliveTimer, kKeepAlivePeriodMs, nullptr);
     // Posted: it runs from the message loop, once the handset is open (see OnFirstDiscovery).

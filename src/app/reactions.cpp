@@ -37,6 +37,20 @@ bool CloseRequested()
 // calls goes with it, whatever was asked of it is no longer awaited, and the handset and the
 // icon say so. Before any broadcast: a restarted Skype may attach and report a new call
 // inside the next one.
+// A handset that lost power (unplugged, or absent when opened) shows nothing and remembers
+// nothing: it is sent its whole state as the calls stand. Where its hook is nobody knows, as
+// at start, so a call that rings here rings, and the first hook event counts either way.
+void RedrawReconnectedHandset()
+{
+    g_app.hookState = -1;
+    SetInCallIndicator(g_app.inCall);
+    ShowDialBuffer();
+    if (g_app.ringerOn)
+        RingHandset(1);
+    else
+        (void)RingSilentCall(); // it came while the handset was lifted, as far as we knew
+}
+
 void OnSkypeLost()
 {
     ForgetCallsOfLostSkype();
@@ -61,6 +75,8 @@ void StartHandset()
     g_app.handsetStatus = g_handsetApi.USBPhone_Open(g_app.ownWindow);
     (void)g_handsetApi.USBPhone_Bind(HandsetKeyCallback, HandsetPlugCallback);
     ShowStartupDisplay();
+    // The icon was drawn before the handset was opened: a handset found absent says so now.
+    UpdateStatusIcon();
 }
 
 void StopHandset()
@@ -180,8 +196,11 @@ void OnHandsetPlugged(int connected)
 {
     if (CloseRequested())
         return;
+    bool reconnected = connected && g_app.handsetStatus != 0;
     g_app.handsetStatus = connected ? 0 : -1;
     RefreshStatus();
+    if (reconnected)
+        RedrawReconnectedHandset();
 }
 
 void OnSoundDevicesChanged()

@@ -37,25 +37,31 @@ char* CommandLineFrom(const char* text, bool quoted)
 }
 } // namespace
 
-void StartSkype(const char* skypePath)
+bool StartSkype(const char* skypePath)
 {
     if (!*skypePath)
-        return;
+        return false;
     // A program path is passed as the program and quoted in the command line: left to
     // CreateProcess's search of an unquoted line, "C:\Program Files\Skype\Phone\Skype.exe"
     // would first start any "C:\Program.exe".
     bool isProgram = NamesExistingFile(skypePath);
     char* commandLine = CommandLineFrom(skypePath, isProgram);
     if (!commandLine)
-        return;
+        return true; // out of memory says nothing of Skype
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started = {};
+    bool found = true;
     if (SeamCreateProcess(isProgram ? skypePath : nullptr, commandLine, &startup, &started)) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
+    } else {
+        // A command line is judged as Windows judges it: its program is not there.
+        DWORD error = GetLastError();
+        found = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
     }
     free(commandLine);
+    return found;
 }

@@ -19,6 +19,10 @@ void RefreshStatus();
 // just started): only the icon's tooltip can change, and only while the handset is present.
 void ShowSkypeAccess();
 
+// The icon and tooltip brought up to date where they say something else, the LCD and Skype
+// left alone: the handset turned out absent when opened, no Skype was found to start.
+void UpdateStatusIcon();
+
 // The shell lost the icon (Explorer restarted): adds it again with the current picture,
 // loaded afresh, without touching the LCD or Skype.
 void RestoreTrayIcon();

@@ -31,6 +31,11 @@ public:
     int CachedIconCount() const { return iconCount; }
     // The last add was refused and nothing has shown the icon since.
     bool IconMissing() const { return iconMissing; }
+    // The icon shows this picture and tooltip (as last asked; shown or not by the shell).
+    bool Shows(UINT iconId, const char* tooltip) const
+    {
+        return shownIconId == iconId && lstrcmpA(shownTooltip, tooltip) == 0;
+    }
 
     enum { kMaxAddRetries = 30 }; // a minute of keep-alive ticks
 

@@ -59,6 +59,7 @@ struct AppState {
                               // it attaches again or is gone: Skype is still there
     int unansweredPings;
     SkypeAccess skypeAccess;
+    bool skypeMissing;        // no Skype to start was found at start-up; until one attaches
     int discoveryPauseTicks;  // keep-alive ticks left before the next discovery while Skype
                               // asks its user or has refused; 0: discover on every tick
     HWND skypeMainWindow;     // cache kept by FindSkypeMainWindow

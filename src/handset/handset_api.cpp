@@ -18,9 +18,15 @@ void LoadHandsetLibrary(const char* fileName)
         FreeHandsetLibrary();
     g_handsetApi.module = LoadLibraryA(fileName);
     if (!g_handsetApi.module) {
-        (void)GetLastError(); // no handset library: the program runs without a handset
+        // The program runs without a handset. Windows gives the same error for a missing
+        // library and for a missing library it needs: the search tells them apart, looking
+        // where LoadLibrary looks first (the program's folder, the system folders, PATH).
+        char found[MAX_PATH];
+        g_handsetApi.fileFound = SearchPathA(nullptr, fileName, nullptr, MAX_PATH, found,
+                                             nullptr) != 0;
         return;
     }
+    g_handsetApi.fileFound = true;
     int index = 0;
     // GetProcAddress's result goes through a generic function pointer: casting it straight
     // to another function type is rejected by -Wcast-function-type.
@@ -42,4 +48,11 @@ bool HandsetLibraryUsable()
     return g_handsetApi.module && g_handsetApi.USBPhone_Open && g_handsetApi.USBPhone_Bind &&
            g_handsetApi.USBPhone_Ring && g_handsetApi.USBPhone_Light &&
            g_handsetApi.USBPhone_DisplayLCD && g_handsetApi.USBPhone_Close;
+}
+
+HandsetLibraryFault HandsetLibraryFaultNow()
+{
+    if (g_handsetApi.module)
+        return HandsetLibraryUsable() ? kLibraryFine : kLibraryIncomplete;
+    return g_handsetApi.fileFound ? kLibraryNotLoadable : kLibraryNotFound;
 }

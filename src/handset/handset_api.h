@@ -66,6 +66,7 @@ typedef int(__cdecl* PFN_USBPHONE_UNUSED)();
 
 struct HandsetApi {
     HMODULE module;
+    bool fileFound; // the last load found the library's file (loaded or not)
 #define HANDSET_SLOT(name, type) type name;
     HANDSET_ENTRY_POINTS(HANDSET_SLOT)
 #undef HANDSET_SLOT
@@ -80,3 +81,13 @@ void FreeHandsetLibrary();
 // True when the library is loaded and has all six entry points the program calls. Nothing
 // is ever called through an unresolved slot: without them the program runs handset-less.
 bool HandsetLibraryUsable();
+
+// What keeps the library from being used, for the icon's tooltip: the user can mend each.
+enum HandsetLibraryFault {
+    kLibraryFine,        // loaded with every entry point the program calls
+    kLibraryNotFound,    // no KVLIB.DLL where Windows looks for it
+    kLibraryNotLoadable, // found, but Windows cannot load it (a 64-bit build, a missing
+                         // library it needs)
+    kLibraryIncomplete,  // loaded, but without an entry point the program calls
+};
+HandsetLibraryFault HandsetLibraryFaultNow();

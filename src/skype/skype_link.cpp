@@ -45,6 +45,7 @@ AttachReply ReadAttachReply(WPARAM wParam, LPARAM lParam)
         g_app.skypeApiWindow = reinterpret_cast<HWND>(wParam);
         g_app.silentSkypeWindow = nullptr;
         g_app.skypeAccess = kAccessUnknown;
+        g_app.skypeMissing = false; // installed after all (or started by hand)
         g_app.discoveryPauseTicks = 0;
         // The count belongs to one link: PINGs lost with a Skype that vanished must not count
         // against the next one (they would get a healthy Skype dropped).

@@ -36,7 +36,10 @@ std::vector<std::string> TrayCalls(const char* lastTip)
 {
     std::vector<std::string> calls = {"NIM_ADD flags=7 tip=Tavrix",
                                       std::string("NIM_MODIFY flags=6 tip=") + kTipNoSkype};
-    if (std::string(lastTip) != kTipNoHandset)
+    // A handset found absent when opened says so at once.
+    if (std::string(lastTip) == kTipNoHandset)
+        calls.push_back(std::string("NIM_MODIFY flags=6 tip=") + kTipNoHandset);
+    else
         calls.push_back(std::string("NIM_MODIFY flags=6 tip=") + kTipAsking);
     calls.push_back(std::string("NIM_MODIFY flags=6 tip=") + lastTip);
     return calls;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "driver_run.h"
+#include "fake_tray.h"
 #include "handset_sim_client.h"
 #include "sequence.h"
 
@@ -329,16 +330,19 @@ TEST_F(Driver, OpenFailureAndPlugEventsChangeTheHandsetStatus)
     DriverRun run;
     ASSERT_TRUE(run.Start(options));
     size_t journalled = run.Journal().size();
-    // Absent: unplugging changes only the icon; plugging in shows the Skype indicator.
+    // Absent: unplugging changes only the icon; plugging in shows the Skype indicator, then
+    // the whole state, to a handset that lost power and shows nothing.
     ASSERT_TRUE(HandsetSimPlug(run.sim, 0));
     ASSERT_TRUE(HandsetSimPlug(run.sim, 2));
-    ASSERT_TRUE(WaitUntil([&] { return run.Journal().size() > journalled; }, 5000));
+    const std::vector<std::string> plugged = {
+        "USBPhone_DisplayLCD mode=2 on=0 param=0 text=null textOn=0",
+        "USBPhone_DisplayLCD mode=1 on=0 param=0 text=null textOn=0", "USBPhone_Light 0",
+        "USBPhone_DisplayLCD mode=4 on=1 param=6 text=\"\" textOn=1"};
+    ASSERT_TRUE(WaitUntil([&] { return run.Journal().size() >= journalled + plugged.size(); }, 5000));
     Sleep(300);
     std::vector<std::string> journal = run.Journal();
     std::vector<std::string> after(journal.begin() + journalled, journal.end());
-    EXPECT_SEQUENCE((Sequence{"plug 0 then 2",
-                              {"USBPhone_DisplayLCD mode=2 on=0 param=0 text=null textOn=0"}}),
-                    after);
+    EXPECT_SEQUENCE((Sequence{"plug 0 then 2", plugged}), after);
     EXPECT_EQ(run.Close(), 0u);
 }
 
@@ -359,4 +363,49 @@ TEST_F(Driver, RunsWithoutAHandsetLibraryOrWithAnIncompleteOne)
     EXPECT_EQ(incomplete.Close(), 0u);
     // The stand-in journals every call made into it: there must be none.
     EXPECT_TRUE(incomplete.Journal().empty());
+}
+
+// The tooltip says what is missing: what keeps the handset library from working wins over an
+// unplugged handset, which wins over every Skype text; "not installed" when there is no
+// Skype to start, whether the value is missing or names no program.
+TEST_F(Driver, TooltipSaysWhatIsMissing)
+{
+    const char* const kNoHandset = "USB Device Driver (Please Connect USB Phone)";
+    const char* const kSkypeMissing = "USB Device Driver (Skype is not installed)";
+    const struct {
+        const char* what;
+        const char* library;   // copied as KVLIB.DLL; null: none
+        int openResult;
+        const char* skypePath; // null: no value
+        const char* tip;
+    } cases[] = {
+        {"no library", nullptr, 0, nullptr,
+         "USB Device Driver (Handset library KVLIB.DLL not found)"},
+        {"a library Windows cannot load", "kvlib_not_a_library.dll", 0, nullptr,
+         "USB Device Driver (KVLIB.DLL cannot be loaded)"},
+        {"a library without an entry point", "kvlib_without_bind.dll", 0, nullptr,
+         "USB Device Driver (KVLIB.DLL lacks a needed function)"},
+        {"handset absent when opened", "KVLIB.DLL", 5, nullptr, kNoHandset},
+        {"no SkypePath", "KVLIB.DLL", 0, nullptr, kSkypeMissing},
+        {"a SkypePath naming no program", "KVLIB.DLL", 0, "C:\\nowhere\\Skype.exe", kSkypeMissing},
+        {"a command line whose program is missing", "KVLIB.DLL", 0,
+         "\"C:\\nowhere\\Skype.exe\" /nosplash", kSkypeMissing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetSkypePath(c.skypePath);
+        FakeTray tray;
+        ASSERT_TRUE(tray.Ready());
+        DriverOptions options;
+        options.handsetLibrary = c.library;
+        options.openResult = c.openResult;
+        // A stand-in without every entry point is never called, so it journals nothing.
+        options.waitForStartup = c.library && std::string(c.library) == "KVLIB.DLL";
+        DriverRun run;
+        ASSERT_TRUE(run.Start(options));
+        // No event follows start-up: the tip must be right from it alone.
+        EXPECT_TRUE(WaitUntil([&] { return tray.LatestTip() == c.tip; }, 5000))
+            << "the tooltip says \"" << tray.LatestTip() << "\"";
+        EXPECT_EQ(run.Close(), 0u);
+    }
 }

@@ -8,6 +8,7 @@
 
 #include "capture.h"
 #include "rig.h"
+#include "usb_sound_device.h"
 
 namespace {
 // Each moment twice, in an order the seed shuffles.
@@ -15,41 +16,9 @@ const int kRounds = 4;
 // A tone is waited for its own length (about 80 ms) and one second more at most; a key also
 // sends its press and release. Beyond this the driver counts as hung.
 const double kMostKeyMs = 2000;
-const DWORD kSinkScriptMs = 10000;
 
 enum Moment { kWhilePlaying, kBeforeTheKey };
 const char* const kMomentNames[] = {"while-playing", "before-the-key"};
-
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-// Runs usb_sink.sh (a Unix program, started through Wine) and waits until it is done.
-bool UsbSink(const char* action)
-{
-    static int runs = 0;
-    std::string done = std::string(RELIABILITY_WORK_DIR) + "/usb_sink_" +
-                       std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++runs);
-    std::string command = std::string("/bin/sh ") + RELIABILITY_SINK_SCRIPT + " " + action + " " +
-                          RELIABILITY_WORK_DIR + " " + done;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    std::string donePath = WindowsPath(done);
-    bool finished = PumpUntil([&] {
-        return GetFileAttributesA(donePath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }, kSinkScriptMs);
-    DeleteFileA(donePath.c_str());
-    return finished;
-}
 
 // Queues digit `digit` and waits until the driver has shown it (the last step of a key,
 // after its tone); the time that took, or -1.
@@ -84,7 +53,7 @@ TEST_F(Reliability, AudioDeviceFails)
         ~Replug()
         {
             if (unplugged)
-                UsbSink("plug"); // leave the rig as it was, whatever happened
+                UsbSoundDevice("plug"); // leave the rig as it was, whatever happened
         }
     } replug{unplugged};
 
@@ -98,7 +67,7 @@ TEST_F(Reliability, AudioDeviceFails)
         long long from = 0;
         double keyMs = -1;
         if (moment == kBeforeTheKey) {
-            ASSERT_TRUE(UsbSink("unplug"));
+            ASSERT_TRUE(UsbSoundDevice("unplug"));
             unplugged = true;
             from = Qpc();
             keyMs = KeyMs(rig, digit, from);
@@ -112,7 +81,7 @@ TEST_F(Reliability, AudioDeviceFails)
                                               mark));
             PumpFor(random.Below(60));
             from = Qpc();
-            ASSERT_TRUE(UsbSink("unplug"));
+            ASSERT_TRUE(UsbSoundDevice("unplug"));
             unplugged = true;
             if (PumpUntil([&] { return rig.Handset().lcdText.size() > shown; }, 10000))
                 keyMs = QpcMs(Qpc() - from);
@@ -128,7 +97,7 @@ TEST_F(Reliability, AudioDeviceFails)
         EXPECT_LE(nextMs, kMostKeyMs);
 
         // Back again: the next tone reaches it.
-        ASSERT_TRUE(UsbSink("plug"));
+        ASSERT_TRUE(UsbSoundDevice("plug"));
         unplugged = false;
         long long captured = CaptureSize();
         ASSERT_GE(KeyMs(rig, int(random.Below(10)), Qpc()), 0);

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Unplugs and plugs in the test rig's "USB Audio Device" output: the PulseAudio pipe sink
 # that scripts/env.sh loads is unloaded, or loaded again with the arguments it had (and a
-# reader started again on its new FIFO, appending to $USB_CAPTURE as before). The reliability
-# suite runs this from inside Wine, which starts Unix programs too.
-#   usb_sink.sh unplug|plug <work folder> <file made when done>
+# reader started again on its new FIFO, appending to $USB_CAPTURE as before). unplug-device
+# and plug-device take the handset's whole sound device away and back, its microphone (the
+# null source "usb_in") with its output, as a handset pulled from its USB port. Tests run
+# this from inside Wine, which starts Unix programs too.
+#   usb_sink.sh unplug|plug|unplug-device|plug-device <work folder> <file made when done>
 set -eu
 action=$1
 work=$2
@@ -11,6 +13,18 @@ done_file=$3
 mkdir -p "$work"
 rm -f "$done_file"
 case "$action" in
+unplug-device)
+    line=$(pactl list modules short |
+           awk -F'\t' '$2 == "module-null-source" && $3 ~ /source_name=usb_in/ { print $1 "\t" $3; exit }')
+    [ -n "$line" ] || { echo "usb_sink: no USB microphone loaded" >&2; exit 1; }
+    printf '%s' "${line#*	}" > "$work/usb_source.args"
+    pactl unload-module "${line%%	*}"
+    sh "$0" unplug "$work" "$work/usb_sink.inner"
+    ;;
+plug-device)
+    sh "$0" plug "$work" "$work/usb_sink.inner"
+    pactl load-module module-null-source "$(cat "$work/usb_source.args")" >/dev/null
+    ;;
 unplug)
     line=$(pactl list modules short |
            awk -F'\t' '$2 == "module-pipe-sink" && $3 ~ /sink_name=usb_out/ { print $1 "\t" $3; exit }')
@@ -37,7 +51,7 @@ plug)
     cat "$fifo" >> "$USB_CAPTURE" </dev/null 2>/dev/null &
     ;;
 *)
-    echo "usage: usb_sink.sh unplug|plug <work folder> <done file>" >&2
+    echo "usage: usb_sink.sh unplug|plug|unplug-device|plug-device <work folder> <done file>" >&2
     exit 2
     ;;
 esac

@@ -70,7 +70,8 @@ TEST_F(Status, EachStateShowsItsIconLcdAndDevices)
     RefreshStatus();
     EXPECT_SEQUENCE((Sequence{"attached", Attached()}), Log());
 
-    // Unplugged while attached: only the icon. Plugged in again: everything again.
+    // Unplugged while attached: only the icon. Plugged in again: everything again, and the
+    // handset, which lost power, its whole state: no call, nothing typed.
     ClearLog();
     OnHandsetPlugged(0);
     EXPECT_EQ(g_app.handsetStatus, -1);
@@ -79,7 +80,11 @@ TEST_F(Status, EachStateShowsItsIconLcdAndDevices)
     ClearLog();
     OnHandsetPlugged(2);
     EXPECT_EQ(g_app.handsetStatus, 0);
-    EXPECT_SEQUENCE((Sequence{"plugged in again", Attached()}), Log());
+    std::vector<std::string> redrawn = Attached();
+    for (const std::string& call : {LcdEntry(1, 0, 0, nullptr, 0), std::string("light 0"),
+                                    LcdEntry(4, 1, 6, "", 1)})
+        redrawn.push_back(call);
+    EXPECT_SEQUENCE((Sequence{"plugged in again", redrawn}), Log());
 
     // Three icons in the cache after the three states; refreshing loads nothing more.
     EXPECT_EQ(g_trayIcon.CachedIconCount(), 3);
