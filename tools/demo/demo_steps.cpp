@@ -374,9 +374,22 @@ bool Demo::CallerWithAccentsGivesUp()
 
 bool Demo::Unplug()
 {
-    Begin("The handset is unplugged");
+    Begin("A number is keyed in, then the handset is unplugged");
+    expectedLcd_ = "555";
+    for (char c : expectedLcd_)
+        if (!Key(DigitKey(c), std::string(1, c)))
+            return false;
+    if (!WaitHandset([](const HandsetSimState& s, const Demo& demo) {
+            return s.lcdText == demo.expectedLcd_;
+        }, "555 on the LCD"))
+        return false;
     transcript.Note("handset", "unplugged");
     if (!Check(HandsetSimPlug(sim, 0), "the handset simulator to take the unplug event"))
+        return false;
+    // Without power a real handset shows nothing.
+    if (!WaitHandset([](const HandsetSimState& s, const Demo&) {
+            return !s.connected && !s.skype && s.lcdText.empty();
+        }, "the unplugged handset blank"))
         return false;
     HWND tray = FindTrayWindow();
     bool changed = transcript.WaitFor(stepStart_, [&](const DemoEvent&) {
@@ -387,8 +400,10 @@ bool Demo::Unplug()
         return false;
     transcript.Note("tray", "shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-7-unplugged.png", "the tray icon says \"Please Connect USB Phone\"",
-                {{"tray-7-unplugged.png", tray}});
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    return Shot("screen-7-unplugged.png",
+                "the tray icon says \"Please Connect USB Phone\", the handset is blank",
+                {{"tray-7-unplugged.png", tray}, {"handset-7-unplugged.png", handset}});
 }
 
 bool Demo::Replug()
@@ -404,6 +419,11 @@ bool Demo::Replug()
     bool devices = TellsSkypeTheUsbDevices();
     if (!Check(devices, "the driver to choose Skype's audio devices again"))
         return false;
+    // A handset that lost power is shown everything again: the number keyed in before.
+    if (!WaitHandset([](const HandsetSimState& s, const Demo& demo) {
+            return s.skype && !s.inCall && s.lcdText == demo.expectedLcd_;
+        }, "the number shown again"))
+        return false;
     // Reported, not required: Wine's own tray window was seen to keep its third picture
     // although the driver asked for the attached one again.
     HWND tray = FindTrayWindow();
@@ -413,8 +433,10 @@ bool Demo::Replug()
     transcript.Note("tray", back ? "shows the attached picture again"
                                  : "still shows the unplugged picture");
     Sleep(kPauseMs);
-    return Shot("screen-8-replugged.png", "the tray icon after the handset is back",
-                {{"tray-8-replugged.png", tray}});
+    HWND handset = FindTopLevelWindow("UsbPhoneHandsetSimWindow", "Handset", driver.pid);
+    return Shot("screen-8-replugged.png",
+                "the handset back: Skype indicator and the number shown again",
+                {{"tray-8-replugged.png", tray}, {"handset-8-replugged.png", handset}});
 }
 
 bool Demo::CloseConfirmed()
