@@ -50,7 +50,10 @@ TEST(ProgramBinding, CallbacksAreStdcallAndLcdRecordsArriveAsFiveWords)
     // Each field with more than one value, text null, empty and set: a record passed by
     // address, or with a field in another word, decodes differently.
     Sequence expected = {"LCD requests after the events, then at exit", {
+        // plugged in again: the Skype indicator, then the handset's whole state
         "USBPhone_DisplayLCD mode=2 on=1 param=6 text=null textOn=0",
+        "USBPhone_DisplayLCD mode=1 on=0 param=0 text=null textOn=0",
+        "USBPhone_DisplayLCD mode=4 on=1 param=6 text=\"\" textOn=1",
         "USBPhone_DisplayLCD mode=3 on=1 param=6 text=\"1\" textOn=1",
         "USBPhone_DisplayLCD mode=3 on=1 param=6 text=\"12\" textOn=1",
         "USBPhone_DisplayLCD mode=3 on=1 param=6 text=\"12*\" textOn=1",
