@@ -100,12 +100,14 @@ PA
 # with no stream it idles, and the first stream after that is played late, by more than the
 # silence the player writes after a tone, so the tone's tail is lost when the player closes
 # the device. A stream of silence kept on it (added to every sound, it changes no sample)
-# makes it run as a device does. Started again whenever it ends: the reliability suite
-# unloads and loads the sink.
+# makes it run as a device does. Started again whenever it ends. Tests unload and load the
+# sink (tests/reliability/usb_sink.sh): PulseAudio then moves the stream to another sink, and
+# the script moves it back by its client name.
 keep_usb_sink_running() {
     (
         while :; do
             XDG_RUNTIME_DIR="$PULSE_DIR/runtime" HOME="$PULSE_DIR" pacat --playback \
+                --client-name=usb-sink-keeper \
                 --device=usb_out --raw --format=s16le --rate=22050 --channels=1 \
                 --latency-msec=20 /dev/zero >/dev/null 2>&1 || true
             sleep 0.2

@@ -49,6 +49,15 @@ plug)
     while [ ! -p "$fifo" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
     # Ends by itself when the sound server closes the FIFO (unloaded again, or stopped).
     cat "$fifo" >> "$USB_CAPTURE" </dev/null 2>/dev/null &
+    # The rig's stream of silence (scripts/env.sh) was moved to another sink when this one
+    # went away, and PulseAudio does not move it back: without it the sink would idle
+    # between sounds from now on, for every later test.
+    keepers=$(LC_ALL=C pactl list clients | awk '/^Client #/ { id = substr($2, 2) }
+        /application.name = "usb-sink-keeper"/ { print id }')
+    for client in $keepers; do
+        pactl list short sink-inputs | awk -F'\t' -v c="$client" '$3 == c { print $1 }' |
+            while read -r input; do pactl move-sink-input "$input" usb_out; done
+    done
     ;;
 *)
     echo "usage: usb_sink.sh unplug|plug|unplug-device|plug-device <work folder> <done file>" >&2
