@@ -51,7 +51,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions* options)
                    std::strcmp(option, "--call-ringing") == 0) {
             if (!value || !*value)
                 return false;
-            (option[7] == 'i' ? options->callInProgress : options->callRinging) = value;
+            bool inProgress = std::strcmp(option, "--call-in-progress") == 0;
+            (inProgress ? options->callInProgress : options->callRinging) = value;
             ++i;
         } else if (std::strcmp(option, "--no-search") == 0) {
             options->search = false;

@@ -33,10 +33,6 @@ bool CloseRequested()
     return g_app.closing;
 }
 
-// The link to Skype is lost (the link has cleared Skype's API window): what was known of its
-// calls goes with it, whatever was asked of it is no longer awaited, and the handset and the
-// icon say so. Before any broadcast: a restarted Skype may attach and report a new call
-// inside the next one.
 // A handset that lost power (unplugged, or absent when opened) shows nothing and remembers
 // nothing: it is sent its whole state as the calls stand. Where its hook is nobody knows, as
 // at start, so a call that rings here rings, and the first hook event counts either way.
@@ -51,6 +47,10 @@ void RedrawReconnectedHandset()
         (void)RingSilentCall(); // it came while the handset was lifted, as far as we knew
 }
 
+// The link to Skype is lost (the link has cleared Skype's API window): what was known of its
+// calls goes with it, whatever was asked of it is no longer awaited, and the handset and the
+// icon say so. Before any broadcast: a restarted Skype may attach and report a new call
+// inside the next one.
 void OnSkypeLost()
 {
     ForgetCallsOfLostSkype();

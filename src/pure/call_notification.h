@@ -26,8 +26,9 @@ struct CallStatusRule {
     bool clearsRinging;      // an ending that forgets the ringing call id
 };
 
-// At most one of status, name, handle and direction is set: the property right after the id decides
-// which, and nothing in the value is read as anything else. A caller's name is only a name.
+// At most one of status, name, handle and direction is set: the property right after the id
+// decides which, and nothing in the value is read as anything else. A caller's name is only a
+// name.
 struct CallNotification {
     int32_t id; // 0 when the text has no readable id: then nothing else is read
     // "STATUS <word>" with a status of the table as the whole value; null for any other

@@ -1,21 +1,12 @@
 // Calls found by asking Skype at attach (see call_search.h).
 #include "skype/call_search.h"
 
-#include <cstdio>
-
 #include "core/app_state.h"
 #include "pure/active_calls.h"
 #include "skype/call_tracking.h"
 #include "skype/skype_link.h"
 
 namespace {
-void SendForCall(const char* format, int callId)
-{
-    char command[100];
-    snprintf(command, sizeof command, format, callId);
-    SendSkypeCommand(command);
-}
-
 AskedCall* FindAskedCall(int id)
 {
     for (int i = 0; i < g_app.askedCallCount; ++i)
@@ -39,7 +30,7 @@ void TakeWhenKnown(AskedCall& call)
     // The handset went down while Skype did not answer: the conversation ends now.
     if ((effect == kConnected || effect == kOnHold) && call.hangUp &&
         g_app.activeCalls.Contains(id))
-        SendForCall("SET CALL %d STATUS FINISHED", id);
+        SendSkypeCallCommand("SET CALL %d STATUS FINISHED", id);
 }
 } // namespace
 
@@ -82,9 +73,9 @@ bool HandleActiveCallsReply(const char* text)
     // The table is read again after each send: a lost link inside one empties it.
     for (int i = 0; i < g_app.askedCallCount; ++i) {
         int id = g_app.askedCalls[i].id;
-        SendForCall("GET CALL %d STATUS", id);
+        SendSkypeCallCommand("GET CALL %d STATUS", id);
         if (i < g_app.askedCallCount)
-            SendForCall("GET CALL %d TYPE", id);
+            SendSkypeCallCommand("GET CALL %d TYPE", id);
     }
     return true;
 }
@@ -109,10 +100,9 @@ bool TakeCallSearchAnswer(const CallNotification& notification)
         // The newest status stands, whether it is the answer or news that came before it.
         call->status = notification.status;
     } else if (notification.direction != kDirectionUnknown) {
-        if (!call->taken)
-            call->direction = notification.direction;
         if (call->taken || call->ended)
-            return true;
+            return true; // nothing waits for it any more
+        call->direction = notification.direction;
     } else {
         return false; // its name, its handle, its duration: as for any call
     }

@@ -1,8 +1,6 @@
 // Call-state tracking: ringing, caller names, the in-call indicator, refusing a second call.
 #include "skype/call_tracking.h"
 
-#include <cstdio>
-
 #include "core/app_state.h"
 #include "handset/handset_display.h"
 #include "handset/ringer.h"
@@ -19,13 +17,6 @@ bool IsBlankText(const char* text)
         if (!IsAsciiBlank(*text))
             return false;
     return true;
-}
-
-void SendForCall(const char* format, int callId)
-{
-    char command[100];
-    snprintf(command, sizeof command, format, callId);
-    SendSkypeCommand(command);
 }
 
 // A caller's name or handle as Skype sends it (UTF-8), on the LCD as its single-byte text.
@@ -49,7 +40,7 @@ void ShowDisplayName(int id, const char* name)
     // name: the handle is the one thing left to tell the user who calls.
     g_app.handleAsked = IsBlankText(name);
     if (g_app.handleAsked)
-        SendForCall("GET CALL %d PARTNER_HANDLE", id);
+        SendSkypeCallCommand("GET CALL %d PARTNER_HANDLE", id);
 }
 
 void ShowHandle(int id, const char* handle)
@@ -64,7 +55,7 @@ void AskForCaller(int id)
 {
     g_app.callerCallId = id;
     g_app.handleAsked = false;
-    SendForCall("GET CALL %d PARTNER_DISPNAME", id);
+    SendSkypeCallCommand("GET CALL %d PARTNER_DISPNAME", id);
 }
 
 void OnPlaced(int id)
@@ -108,7 +99,7 @@ void OnRinging(int id)
             RingHandset(1);
         AskForCaller(id);
     } else {
-        SendForCall("SET CALL %d STATUS FINISHED", id); // busy in another call
+        SendSkypeCallCommand("SET CALL %d STATUS FINISHED", id); // busy in another call
     }
 }
 
@@ -201,7 +192,7 @@ void TakeFoundCall(int id, CallStatusEffect effect, CallDirection direction)
 
 void AnswerCall(int callId)
 {
-    SendForCall("SET CALL %d STATUS INPROGRESS", callId);
+    SendSkypeCallCommand("SET CALL %d STATUS INPROGRESS", callId);
 }
 
 void HangUpCalls()
@@ -215,7 +206,7 @@ void HangUpCalls()
     for (size_t i = 0; i < ending.Count(); ++i) {
         int id = ending.At(i);
         if (g_app.activeCalls.Contains(id) || g_app.placedCalls.Contains(id))
-            SendForCall("SET CALL %d STATUS FINISHED", id);
+            SendSkypeCallCommand("SET CALL %d STATUS FINISHED", id);
     }
 }
 

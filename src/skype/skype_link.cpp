@@ -1,6 +1,7 @@
 // Attachment to Skype, the keep-alive and the WM_COPYDATA text channel.
 #include "skype/skype_link.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +27,13 @@ void SendSkypeCommand(const char* text)
     (void)SendMessageTimeoutA(g_app.skypeApiWindow, WM_COPYDATA, WPARAM(g_app.ownWindow),
                               LPARAM(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG, kCommandTimeoutMs,
                               &result);
+}
+
+void SendSkypeCallCommand(const char* format, int callId)
+{
+    char command[100];
+    snprintf(command, sizeof command, format, callId);
+    SendSkypeCommand(command);
 }
 
 void SendDiscoverBroadcast()

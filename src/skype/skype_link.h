@@ -10,6 +10,9 @@
 // Sends one command to Skype's API window (WM_COPYDATA, the NUL counted, dwData 0). Bounded:
 // a hung Skype costs at most a few seconds. Goes nowhere while Skype is not attached.
 void SendSkypeCommand(const char* text);
+// A command about one call: `format` (a printf format with one %d) filled with `callId` in a
+// 100-byte buffer, then sent as SendSkypeCommand sends.
+void SendSkypeCallCommand(const char* format, int callId);
 
 // "SkypeControlAPIDiscover" to every top-level window, with our window as wParam. Bounded per
 // window, so a hung window elsewhere cannot stop the driver.

@@ -77,8 +77,7 @@ TEST_F(CallsE2E, IncomingCallAnsweredByLiftingTheHandsetAndEndedByTheFarEnd)
     run.Key(80); // lifted: answers
     ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
     ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
-    std::string status;
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    EXPECT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
     EXPECT_EQ(run.Handset().lcdText, "Ann");
 
     run.Key(1);
@@ -108,9 +107,9 @@ TEST_F(CallsE2E, PuttingTheHandsetDownEndsTheCall)
     run.Key(80);
     ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
     std::string status;
-    ASSERT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    ASSERT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
     run.Key(70);
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "FINISHED"; }, 5000))
+    EXPECT_TRUE(run.WaitCallStatus(id, "FINISHED", 5000, &status))
         << "the call is " << status;
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));
     EXPECT_SEQUENCE((Sequence{"lifted, put down",
@@ -138,8 +137,7 @@ TEST_F(CallsE2E, CallComingWhileLiftedRingsOnlyOncePutDown)
     run.Key(80);
     ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
     EXPECT_TRUE(run.WaitHandset(NotRinging, 5000));
-    std::string status;
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    EXPECT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
 }
 
 // Our own call given up before the far end answers ends as CANCELLED: the handset is idle
@@ -150,8 +148,7 @@ TEST_F(CallsE2E, PlacedCallGivenUpWithNoLeavesTheHandsetIdle)
     ASSERT_GT(id, 0);
 
     run.Key(30); // NO
-    std::string status;
-    ASSERT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "CANCELLED"; }, 5000));
+    ASSERT_TRUE(run.WaitCallStatus(id, "CANCELLED", 5000));
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));
     run.Key(7);
     run.Key(8); // a fence: key 7 has been handled in full before this one starts
@@ -194,8 +191,7 @@ TEST_F(CallsE2E, CallerNamedWithStatusWordsRingsAndIsAnsweredByLifting)
                   << run.Handset().ringing << ", light " << run.Handset().light;
         run.Key(80); // lifted: answers
         ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000));
-        std::string status;
-        EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+        EXPECT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
         EXPECT_EQ(run.Handset().lcdText, shown);
         ASSERT_TRUE(run.skype.FarEndHangsUp(id));
         ASSERT_TRUE(run.WaitHandset(Idle, 5000));
@@ -240,7 +236,7 @@ TEST_F(CallsE2E, SecondCallDuringAConversationIsRefused)
     int second = run.skype.Incoming("Bob");
     ASSERT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS FINISHED", second), 5000));
     std::string status;
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(second, &status) && status == "REFUSED"; }, 5000));
+    EXPECT_TRUE(run.WaitCallStatus(second, "REFUSED", 5000));
     Sleep(300);
     HandsetSimState handset = run.Handset();
     EXPECT_TRUE(handset.inCall);
@@ -315,8 +311,7 @@ TEST_F(CallsE2E, CallerWithoutADisplayNameShownByTheNumber)
 
     run.Key(50); // YES: the number stays on the LCD during the call
     ASSERT_TRUE(run.WaitHandset(NotRinging, 5000));
-    std::string status;
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "INPROGRESS"; }, 5000));
+    EXPECT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
     EXPECT_EQ(run.Handset().lcdText, "+15551234567");
     ASSERT_TRUE(run.skype.FarEndHangsUp(id));
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));

@@ -12,11 +12,6 @@ namespace {
 const char kQuietSkype[] = "--no-duration --no-greeting";
 const DWORD kDropMs = 20000; // five PINGs two seconds apart, each given up on
 
-std::string Call(const char* format, int id)
-{
-    return Format(format, id);
-}
-
 bool InCallWithAnn(const HandsetSimState& s)
 {
     return s.skype && s.inCall && s.light && !s.ringing && s.lcdText == "Ann";
@@ -27,14 +22,6 @@ bool Idle(const HandsetSimState& s)
     return !s.inCall && !s.light && !s.ringing && s.lcdText.empty();
 }
 
-// Waits until Skype holds call `id` in status `wanted`.
-bool CallStatusIs(SkypeRun& run, int id, const char* wanted, DWORD timeoutMs = 5000)
-{
-    std::string status;
-    return WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == wanted; },
-                     timeoutMs);
-}
-
 // A call from Ann answered with the handset: its id.
 int AnswerAnn(SkypeRun& run)
 {
@@ -42,7 +29,7 @@ int AnswerAnn(SkypeRun& run)
     if (id <= 0 || !run.WaitHandset([](const HandsetSimState& s) { return s.ringing; }, 5000))
         return 0;
     run.Key(80);
-    if (!CallStatusIs(run, id, "INPROGRESS") || !run.WaitHandset(InCallWithAnn, 5000))
+    if (!run.WaitCallStatus(id, "INPROGRESS", 5000) || !run.WaitHandset(InCallWithAnn, 5000))
         return 0;
     return id;
 }
@@ -71,15 +58,15 @@ TEST(CallsFoundE2E, ConversationGoesOnAfterAFreezeAndTheHandsetEndsIt)
     EXPECT_TRUE(run.WaitHandset(InCallWithAnn, 15000)) << "the call goes on, the handset shows "
                                                        << (run.Handset().light ? "light" : "no light");
     run.Key(70);
-    EXPECT_TRUE(CallStatusIs(run, id, "FINISHED"));
+    EXPECT_TRUE(run.WaitCallStatus(id, "FINISHED", 5000));
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));
     EXPECT_SEQUENCE((Sequence{"from the re-attach to the hang-up",
                               // a conversation is taken on its status, before its type is in
                               {kRigAudioOutCommand, kRigAudioInCommand, "SEARCH ACTIVECALLS",
-                               Call("GET CALL %d STATUS", id),
-                               Call("GET CALL %d PARTNER_DISPNAME", id),
-                               Call("GET CALL %d TYPE", id), "HOOK ON",
-                               Call("SET CALL %d STATUS FINISHED", id)}}),
+                               Format("GET CALL %d STATUS", id),
+                               Format("GET CALL %d PARTNER_DISPNAME", id),
+                               Format("GET CALL %d TYPE", id), "HOOK ON",
+                               Format("SET CALL %d STATUS FINISHED", id)}}),
                     run.Received());
     EXPECT_EQ(run.driver.Close(), 0u);
 }
@@ -101,7 +88,7 @@ TEST(CallsFoundE2E, HandsetPutDownDuringAFreezeEndsTheCallOnceSkypeAnswers)
     Sleep(500); // what a detached driver types reaches the hook within this
     ASSERT_TRUE(run.skype.Thaw());
 
-    EXPECT_TRUE(CallStatusIs(run, id, "FINISHED", 15000))
+    EXPECT_TRUE(run.WaitCallStatus(id, "FINISHED", 15000))
         << "the conversation goes on after the handset went down";
     EXPECT_TRUE(run.WaitHandset(Idle, 5000));
     EXPECT_SEQUENCE((Sequence{"typed while Skype was frozen", {}}), keys.Keys());
@@ -119,7 +106,7 @@ TEST(CallsFoundE2E, DriverStartedDuringACallTakesIt)
         ASSERT_GT(id, 0);
         EXPECT_TRUE(run.WaitHandset(InCallWithAnn, 10000));
         run.Key(70);
-        EXPECT_TRUE(CallStatusIs(run, id, "FINISHED"));
+        EXPECT_TRUE(run.WaitCallStatus(id, "FINISHED", 5000));
         EXPECT_TRUE(run.WaitHandset(Idle, 5000));
         EXPECT_EQ(run.driver.Close(), 0u);
         run.skype.QuitAndWait(10000);
@@ -133,7 +120,7 @@ TEST(CallsFoundE2E, DriverStartedDuringACallTakesIt)
             [](const HandsetSimState& s) { return s.ringing && s.light && s.lcdText == "Bob"; },
             10000));
         run.Key(80);
-        EXPECT_TRUE(CallStatusIs(run, id, "INPROGRESS"));
+        EXPECT_TRUE(run.WaitCallStatus(id, "INPROGRESS", 5000));
         EXPECT_TRUE(run.WaitHandset(
             [](const HandsetSimState& s) { return !s.ringing && s.inCall && s.lcdText == "Bob"; },
             5000));

@@ -9,11 +9,6 @@
 #include "usb_sound_device.h"
 
 namespace {
-std::string Call(const char* format, int id)
-{
-    return Format(format, id);
-}
-
 bool Unplugged(const HandsetSimState& s)
 {
     return !s.connected && !s.inCall && !s.light && !s.ringing && s.lcdText.empty();
@@ -73,8 +68,7 @@ TEST_F(Reconnection, CallInConversationIsShownAgainOnAHandsetPluggedInAgain)
 
     run.Key(70);
     std::string status;
-    EXPECT_TRUE(WaitUntil([&] { return run.skype.CallStatus(id, &status) && status == "FINISHED"; },
-                          5000)) << "the call is " << status;
+    EXPECT_TRUE(run.WaitCallStatus(id, "FINISHED", 5000, &status)) << "the call is " << status;
 }
 
 // Lifted, unplugged, put down while unplugged (the handset reports nothing then), plugged in:
@@ -97,6 +91,6 @@ TEST_F(Reconnection, HandsetPutDownWhileUnpluggedRingsForTheNextCall)
         [](const HandsetSimState& s) { return s.ringing && s.lcdText == "Bob"; }, 5000))
         << "the handset does not ring";
     run.Key(80);
-    EXPECT_TRUE(run.WaitReceived(Call("SET CALL %d STATUS INPROGRESS", id), 5000))
+    EXPECT_TRUE(run.WaitReceived(Format("SET CALL %d STATUS INPROGRESS", id), 5000))
         << "lifting it did not answer";
 }

@@ -89,3 +89,14 @@ bool SkypeRun::WaitHandset(bool (*condition)(const HandsetSimState&), DWORD time
 {
     return WaitUntil([&] { return condition(Handset()); }, timeoutMs);
 }
+
+bool SkypeRun::WaitCallStatus(int callId, const std::string& wanted, DWORD timeoutMs,
+                              std::string* last)
+{
+    std::string status;
+    bool reached = WaitUntil([&] { return skype.CallStatus(callId, &status) && status == wanted; },
+                             timeoutMs);
+    if (last)
+        *last = status;
+    return reached;
+}

@@ -28,6 +28,10 @@ public:
     bool WaitReceived(const std::string& entry, DWORD timeoutMs);
     HandsetSimState Handset();
     bool WaitHandset(bool (*condition)(const HandsetSimState&), DWORD timeoutMs);
+    // Waits until Skype holds call `callId` in status `wanted`; `last`, when given, gets the
+    // status it was last seen in.
+    bool WaitCallStatus(int callId, const std::string& wanted, DWORD timeoutMs,
+                        std::string* last = nullptr);
     bool Key(int code) { return HandsetSimKey(driver.sim, code); }
 
     DriverRun driver;
