@@ -30,6 +30,15 @@ bool IsGetCommand(const std::string& command)
     return lstrcmpiA(command.substr(0, command.find(' ')).c_str(), "GET") == 0;
 }
 
+// A reply held back by "hold-replies": every GET's, or only those naming the other party.
+bool HoldsReplyTo(const std::string& command)
+{
+    if (!g_sim.options.holdReplies || !IsGetCommand(command))
+        return false;
+    return !g_sim.options.holdNamesOnly || command.find(" PARTNER_DISPNAME") != std::string::npos ||
+           command.find(" PARTNER_HANDLE") != std::string::npos;
+}
+
 // The text of a WM_COPYDATA, never read beyond cbData.
 std::string CopyDataText(const COPYDATASTRUCT* data)
 {
@@ -77,7 +86,7 @@ LRESULT OnCommand(HWND sender, const COPYDATASTRUCT* data)
     std::string reply = HandleApiCommand(command);
     if (reply.empty())
         return 1;
-    if (g_sim.options.holdReplies && IsGetCommand(command)) {
+    if (HoldsReplyTo(command)) {
         // A Skype that answers seconds late: whatever happens to the call meanwhile is
         // reported before the reply.
         g_sim.heldReplies.push_back(reply);

@@ -15,7 +15,8 @@
 //   ring-timeout <ms>        incoming calls nobody answers become MISSED (0: never)
 //   get-delay <ms>           replies to GET come that much later, after the command's send
 //                            has returned (0: inside it)
-//   hold-replies on|off      replies to GET are kept back; off sends those kept, in order
+//   hold-replies on|names|off  replies to GET (names: only of PARTNER_DISPNAME and
+//                            PARTNER_HANDLE) are kept back; off sends those kept, in order
 //   hang <ms>                stop pumping messages for that long (after replying), or until
 //                            a client sets the event SkypeSimThaw
 //   hold <text>              the next command beginning with <text> is held (see
@@ -34,6 +35,7 @@
 //   notify <text>            send <text> to the attached client as a notification
 //   log                      payload: "<ms> <entry>" records
 //   clear-log                empty the log
+//   take-log                 payload as log, and the log emptied in the same step
 //   number                   payload: the number field (UTF-8)
 //   tab                      payload: selected tab index
 //   visible                  payload: 1 when the main window is visible, else 0
@@ -152,8 +154,11 @@ Reply OnBusy(const std::string& argument)
 
 Reply OnHoldReplies(const std::string& argument)
 {
-    if (!ParseSwitch(argument, &g_sim.options.holdReplies))
-        return Error("expected on or off");
+    g_sim.options.holdNamesOnly = argument == "names";
+    if (!g_sim.options.holdNamesOnly && !ParseSwitch(argument, &g_sim.options.holdReplies))
+        return Error("expected on, names or off");
+    if (g_sim.options.holdNamesOnly)
+        g_sim.options.holdReplies = true;
     if (!g_sim.options.holdReplies) {
         for (const std::string& reply : g_sim.heldReplies)
             QueueNotification(reply);
@@ -296,6 +301,11 @@ Reply Execute(const std::string& request)
     if (verb == "clear-log") {
         ClearLog();
         return Ok();
+    }
+    if (verb == "take-log") {
+        std::string payload = LogPayload();
+        ClearLog();
+        return Ok(payload);
     }
     if (verb == "number")
         return Ok(NumberFieldText());

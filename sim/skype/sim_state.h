@@ -21,6 +21,7 @@ struct SimOptions {
     DWORD ringTimeoutMs = 0;     // an unanswered incoming call becomes MISSED; 0 = never
     DWORD getDelayMs = 0;        // replies to GET come this much later; 0 = inside the send
     bool holdReplies = false;    // replies to GET are kept back until a client lets them go
+    bool holdNamesOnly = false;  // ... only those naming the other party (display name, handle)
     std::string ringOnAttach;    // caller of a call that rings the moment a client attaches
     std::string callInProgress;  // caller of a call already in conversation at start
     std::string callRinging;     // caller of a call already ringing at start

@@ -292,8 +292,18 @@ bool SkypeSimClient::Notify(const std::string& text)
 
 bool SkypeSimClient::ReadLog(std::vector<SimLogLine>* log)
 {
+    return ReadLogVia("log", log);
+}
+
+bool SkypeSimClient::TakeLog(std::vector<SimLogLine>* log)
+{
+    return ReadLogVia("take-log", log);
+}
+
+bool SkypeSimClient::ReadLogVia(const char* request, std::vector<SimLogLine>* log)
+{
     std::string payload;
-    if (!Request("log", &payload))
+    if (!Request(request, &payload))
         return false;
     log->clear();
     for (const std::string& record : SplitRecords(payload)) {

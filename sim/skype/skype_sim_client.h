@@ -82,6 +82,7 @@ public:
     bool Notify(const std::string& text);      // arbitrary notification to the client
 
     bool ReadLog(std::vector<SimLogLine>* log);
+    bool TakeLog(std::vector<SimLogLine>* log); // read and emptied at once: nothing slips between
     std::vector<std::string> LogText();        // entries without time stamps; empty on failure
     bool ClearLog();
 
@@ -95,6 +96,8 @@ public:
     HWND MainWindow();
 
 private:
+    bool ReadLogVia(const char* request, std::vector<SimLogLine>* log);
+
     HWND control_ = nullptr;
     DWORD timeoutMs_ = 5000;
     HANDLE held_ = nullptr; // the simulator's "command held" event, once Hold was asked

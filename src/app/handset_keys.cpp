@@ -73,7 +73,7 @@ void OnHandsetKey(int key)
         return;
     if (g_app.skypeApiWindow)
         DispatchSkypeKey(key);
-    else if (SkypeIsSilent())
+    else if (SkypeIsSilent() || SkypeIsRunning())
         HoldKeyForSilentSkype(key);
     else
         EmulateKey(key);
@@ -81,8 +81,9 @@ void OnHandsetKey(int key)
 
 void HoldKeyForSilentSkype(int key)
 {
-    // Typed keys would land in whatever window has the focus while Skype still runs: nothing
-    // is typed. The hook switch is kept, so the first real lift is not taken as a repeat,
+    // Skype runs but does not answer (dropped for silence, frozen since before this start,
+    // still starting or asking its user): typed keys would land in whatever window has the
+    // focus, so nothing is typed. The hook switch is kept, so the first real lift is not taken as a repeat,
     // and a handset put down ends, once Skype answers again, the calls it finds in
     // conversation.
     if (key == kHookOn) {

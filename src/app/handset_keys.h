@@ -15,7 +15,8 @@ void DispatchSkypeKey(int key);
 // "#" as those characters on any keyboard layout, the other keys as virtual keys. A code
 // the handset does not have types nothing.
 void EmulateKey(int key);
-// Skype dropped for not answering but still running: types nothing; the hook switch is kept.
+// Skype runs but is not attached (dropped for not answering, or not attached yet): types
+// nothing; the hook switch is kept.
 void HoldKeyForSilentSkype(int key);
 void PressSkypeButton(const char* name);
 void SendHook(int on);

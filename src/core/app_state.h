@@ -74,6 +74,8 @@ struct AppState {
                               // ringer not started; 0 when none
     CallIdSet placedCalls;
     CallIdSet activeCalls;
+    CallIdSet ringingCalls;   // incoming calls ringing here, taken (not refused as a second
+                              // call); `ringingCallId` is the newest of them
     bool callSearchAsked;     // "SEARCH ACTIVECALLS" sent, its "CALLS" reply not yet come
     AskedCall askedCalls[kMaxActiveCallsAsked];
     int askedCallCount;

@@ -65,7 +65,7 @@ bool HandleActiveCallsReply(const char* text)
     for (int i = 0; i < count; ++i) {
         int id = ids[i];
         if (g_app.activeCalls.Contains(id) || g_app.placedCalls.Contains(id) ||
-            g_app.ringingCallId == id)
+            g_app.ringingCalls.Contains(id) || g_app.ringingCallId == id)
             continue;
         g_app.askedCalls[g_app.askedCallCount++] =
             AskedCall{id, nullptr, kDirectionUnknown, false, false, hangUp};

@@ -64,33 +64,62 @@ void OnPlaced(int id)
     g_app.placedCallId = id;
 }
 
+bool HasOtherThan(const CallIdSet& calls, int id)
+{
+    return calls.Count() > (calls.Contains(id) ? 1u : 0u);
+}
+
+// Once the ringing call has been answered or has ended, YES and lifting answer the newest
+// call still ringing here, if any; while the handset is lifted it rings only once put down.
+void TakeNextRingingCall()
+{
+    g_app.ringingCallId = g_app.ringingCalls.Highest();
+    if (g_app.hookState == 0)
+        g_app.silentRingCallId = g_app.ringingCallId;
+}
+
+// The ringer stops unless another call still rings here at a handset that is down (or not
+// known to be lifted): one call answered or ended does not silence the others.
+void StopRingerUnlessOtherCallRings(int id)
+{
+    if (!HasOtherThan(g_app.ringingCalls, id) || g_app.hookState == 0)
+        RingHandset(0);
+}
+
 void OnConnected(int id)
 {
     SetInCallIndicator(1);
-    RingHandset(0);
+    StopRingerUnlessOtherCallRings(id);
     g_app.activeCalls.Add(id);
-    g_app.ringingCallId = 0;
+    g_app.ringingCalls.Remove(id);
+    TakeNextRingingCall();
 }
 
 void OnRinging(int id)
 {
     // Skype repeats a status two or three times in a row: the call already rings (here or at
     // the far end), or was already refused as a second call. Call ids are never reused.
-    if (id == g_app.ringingCallId)
+    if (id == g_app.ringingCallId || g_app.ringingCalls.Contains(id))
         return;
     // A call in conversation does not ring again: a late answer to what was asked at attach
     // may still say RINGING, and taken as a second call it would hang the conversation up.
     if (g_app.activeCalls.Contains(id))
         return;
     SetInCallIndicator(1);
+    // Our own call ringing at the far end: a call ringing here goes on ringing, and stays
+    // the one that YES and lifting answer.
+    bool placed = g_app.placedCalls.Contains(id);
+    if (placed && !g_app.ringingCalls.IsEmpty())
+        return;
     // Recorded before the sends: Skype may report this call's end (MISSED, INPROGRESS, ...)
     // while a send waits, and that report must be what stays; its answers to them are
     // matched against the ringing call.
     g_app.ringingCallId = id;
     g_app.silentRingCallId = 0;
-    if (g_app.placedCalls.Contains(id))
+    if (placed)
         return;
     if (g_app.activeCalls.IsEmpty()) {
+        g_app.ringingCalls.Add(id);
         // A ringer at the ear of someone who holds the handset: the caller's name on the LCD
         // is enough, and YES or the hook switch answers.
         if (g_app.hookState == 0)
@@ -103,24 +132,27 @@ void OnRinging(int id)
     }
 }
 
-// The indicator and the display belong to the call in conversation, so they are cleared only
-// when no call is left in conversation.
-void OnCallEnded(int id, const CallStatusRule& rule)
+// The indicator stays on while any other call holds the handset: one in conversation, our
+// own call not yet ended, or one ringing here. The display is cleared when the call whose
+// caller it shows ends, and when no call is left that holds the handset.
+void OnCallEnded(int id, const CallStatusRule& rule, bool shownCallerEnds)
 {
     // Decided before the removals so that the steps keep their order.
     bool noneActiveAfter = g_app.activeCalls.IsEmpty() ||
                            (rule.leavesConversation && g_app.activeCalls.Count() == 1 &&
                             g_app.activeCalls.Contains(id));
+    bool othersHold = HasOtherThan(g_app.placedCalls, id) || HasOtherThan(g_app.ringingCalls, id);
 
-    if (noneActiveAfter)
+    if (noneActiveAfter && !othersHold)
         SetInCallIndicator(0);
-    RingHandset(0);
+    StopRingerUnlessOtherCallRings(id);
     g_app.placedCalls.Remove(id);
+    g_app.ringingCalls.Remove(id);
     if (rule.leavesConversation)
         g_app.activeCalls.Remove(id);
     if (rule.clearsRinging)
-        g_app.ringingCallId = 0;
-    if (rule.leavesConversation && noneActiveAfter)
+        TakeNextRingingCall();
+    if ((rule.leavesConversation && noneActiveAfter && !othersHold) || shownCallerEnds)
         EmptyDialBuffer();
 }
 } // namespace
@@ -146,7 +178,8 @@ void HandleCallNotification(const char* text)
     // started for it any more; once it has ended, no name or handle is shown for it.
     if (rule->effect != kRings && id == g_app.silentRingCallId)
         g_app.silentRingCallId = 0;
-    if (rule->effect == kEnds && id == g_app.callerCallId) {
+    bool shownCallerEnds = rule->effect == kEnds && id == g_app.callerCallId;
+    if (shownCallerEnds) {
         g_app.callerCallId = 0;
         g_app.handleAsked = false;
     }
@@ -161,7 +194,7 @@ void HandleCallNotification(const char* text)
         OnConnected(id);
         break;
     case kEnds:
-        OnCallEnded(id, *rule);
+        OnCallEnded(id, *rule, shownCallerEnds);
         break;
     case kOnHold:
         break;
@@ -238,13 +271,14 @@ int DtmfCallId()
 void ForgetCallsOfLostSkype()
 {
     bool tracking = !g_app.placedCalls.IsEmpty() || !g_app.activeCalls.IsEmpty() ||
-                    g_app.ringingCallId > 0 || g_app.inCall;
+                    !g_app.ringingCalls.IsEmpty() || g_app.ringingCallId > 0 || g_app.inCall;
     if (!tracking)
         return;
     RingHandset(0);
     SetInCallIndicator(0);
     g_app.placedCalls.Clear();
     g_app.activeCalls.Clear();
+    g_app.ringingCalls.Clear();
     g_app.placedCallId = 0;
     g_app.ringingCallId = 0;
     g_app.callerCallId = 0;

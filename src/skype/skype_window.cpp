@@ -37,8 +37,14 @@ enum { kNameBufferSize = 100, kChildClassLimit = 99 };
 // has stopped asking for messages for some seconds.
 const UINT kSendTimeoutMs = 1000;
 
-BOOL CALLBACK QualifyMainWindow(HWND window, LPARAM found)
+struct MainWindowSearch {
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK QualifyMainWindow(HWND window, LPARAM param)
 {
+    MainWindowSearch* search = reinterpret_cast<MainWindowSearch*>(param);
     char title[kNameBufferSize];
     char className[kNameBufferSize];
     title[0] = '\0';
@@ -46,9 +52,10 @@ BOOL CALLBACK QualifyMainWindow(HWND window, LPARAM found)
     // Neither sends a message to another process's window, so a hung Skype costs nothing here.
     (void)GetWindowTextA(window, title, kNameBufferSize);
     (void)GetClassNameA(window, className, kNameBufferSize);
-    if (!IsSkypeMainWindowName(className, title) || !IsWindowVisible(window))
+    if (!IsSkypeMainWindowName(className, title) ||
+        (search->visibleOnly && !IsWindowVisible(window)))
         return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
+    search->found = window;
     return FALSE;
 }
 
@@ -142,9 +149,18 @@ HWND FindSkypeMainWindow()
     DWORD skypeThread = GetWindowThreadProcessId(g_app.skypeApiWindow, nullptr);
     if (skypeThread == 0)
         return nullptr;
-    (void)EnumThreadWindows(skypeThread, QualifyMainWindow,
-                            reinterpret_cast<LPARAM>(&g_app.skypeMainWindow));
+    MainWindowSearch search = {true, nullptr};
+    (void)EnumThreadWindows(skypeThread, QualifyMainWindow, reinterpret_cast<LPARAM>(&search));
+    g_app.skypeMainWindow = search.found;
     return g_app.skypeMainWindow;
+}
+
+bool SkypeIsRunning()
+{
+    // Skype keeps its main window, hidden or not, as long as it runs.
+    MainWindowSearch search = {false, nullptr};
+    (void)EnumWindows(QualifyMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
 }
 
 HWND SelectSkypeSecondTab()

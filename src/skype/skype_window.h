@@ -9,6 +9,9 @@
 // Stores the result in g_app.skypeMainWindow.
 HWND FindSkypeMainWindow();
 
+// A Skype main window exists on the desktop, attached or not, shown or hidden: Skype runs.
+bool SkypeIsRunning();
+
 // Types Ctrl+Tab or Ctrl+Shift+Tab strokes that bring Skype's tab control from its current
 // tab to tab 1, only while the foreground window belongs to Skype's process (keystrokes go
 // to whatever window has the keyboard focus). Returns the tab control, or null when the main

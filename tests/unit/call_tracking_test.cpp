@@ -267,6 +267,56 @@ TEST_F(CallTracking, CancelledOrBusyPlacedCallLeavesNothingBehind)
     }
 }
 
+// Calls that overlap: one call ending or answered leaves the others as they are. Each
+// course ends with the indicator, the ringer, the display and the call YES answers as the
+// calls still held demand (our call 12 is placed in Skype as Skype reports it; 8 and 9 ring
+// here from Ann and Bob; the handset is down).
+TEST_F(CallTracking, OneOfOverlappingCallsLeavesTheOthersAsTheyAre)
+{
+    const std::vector<std::string> kPlaced = {"12 UNPLACED", "12 ROUTING", "12 RINGING"};
+    struct Course {
+        const char* what;
+        std::vector<std::string> notifications; // "<id> <STATUS>"
+        int inCall;
+        bool ringer;
+        const char* display;
+        int ringingCall;
+    };
+    const Course courses[] = {
+        {"a call ringing here missed while ours rings at the far end",
+         Join({kPlaced, {"8 RINGING", "8 MISSED"}}), 1, false, "", 0},
+        {"ours placed while a call rings here",
+         Join({{"8 RINGING"}, kPlaced}), 1, true, "Ann", 8},
+        {"ours busy while a call rings here",
+         Join({{"8 RINGING"}, kPlaced, {"12 BUSY"}}), 1, true, "Ann", 8},
+        {"ours answered while a call rings here",
+         Join({{"8 RINGING"}, kPlaced, {"12 INPROGRESS"}}), 1, true, "Ann", 8},
+        {"the first of two ringing calls missed",
+         {"8 RINGING", "9 RINGING", "8 MISSED"}, 1, true, "Bob", 9},
+        {"the second of two ringing calls missed, its caller no longer shown",
+         {"8 RINGING", "9 RINGING", "9 MISSED"}, 1, true, "", 8},
+        {"one of two ringing calls answered in Skype",
+         {"8 RINGING", "9 RINGING", "9 INPROGRESS"}, 1, true, "Bob", 8},
+        {"the caller shown gives up during our conversation",
+         Join({{"8 RINGING"}, kPlaced, {"12 INPROGRESS", "8 MISSED"}}), 1, false, "", 0},
+        {"the ringing call fails", {"8 RINGING", "8 FAILED"}, 0, false, "", 0},
+    };
+    for (const Course& course : courses) {
+        SCOPED_TRACE(course.what);
+        Fresh();
+        ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME Ann");
+        ReplyTo("GET CALL 9 PARTNER_DISPNAME", "CALL 9 PARTNER_DISPNAME Bob");
+        g_app.hookState = 1;
+        for (const std::string& notification : course.notifications)
+            Notify(("CALL " + notification.substr(0, notification.find(' ')) + " STATUS " +
+                    notification.substr(notification.find(' ') + 1)).c_str());
+        EXPECT_EQ(g_app.inCall, course.inCall);
+        EXPECT_EQ(g_app.ringerOn, course.ringer);
+        EXPECT_STREQ(g_app.dialBuffer.text, course.display);
+        EXPECT_EQ(g_app.ringingCallId, course.ringingCall);
+    }
+}
+
 // The handset lifted: a call that comes in does not ring at the ear; putting the handset
 // down starts its ringer, and only a ringer that rings is answered by lifting.
 TEST_F(CallTracking, CallComingWhileLiftedRingsOnlyOncePutDown)

@@ -138,6 +138,33 @@ TEST_F(HandsetKeys, EachKeyWithoutSkype)
     }
 }
 
+// A Skype that runs unattached (frozen since before this start, still starting, asking its
+// user) has its main window, hidden or shown: keys are not typed into whatever window has
+// the focus, and the handset put down is kept for when Skype answers. Once Skype has gone,
+// keys are typed again.
+TEST_F(HandsetKeys, KeysAreNotTypedWhileSkypeRunsUnattached)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "tSkMainForm";
+    RegisterClassA(&windowClass);
+    HWND skypeMain = CreateWindowA("tSkMainForm", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                   nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(skypeMain, nullptr);
+    g_app.hookState = 0;
+    for (int code : {5, 20, 30, 50, 70})
+        Key(code);
+    EXPECT_SEQUENCE((Sequence{"typed while Skype runs unattached", {}}), Log());
+    EXPECT_EQ(g_app.hookState, 1);
+    EXPECT_TRUE(g_app.hungUpWhileSilent);
+
+    DestroyWindow(skypeMain);
+    Key(5);
+    EXPECT_SEQUENCE((Sequence{"typed once Skype has gone", Typed('5')}), Log());
+    UnregisterClassA("tSkMainForm", windowClass.hInstance);
+}
+
 TEST_F(HandsetKeys, NothingHappensWhileTheHandsetIsAbsent)
 {
     for (int status : {-1, 5}) {

@@ -1,0 +1,130 @@
+#include "handset_truth.h"
+
+#include <sstream>
+
+namespace {
+bool IsOneOf(const std::string& status, std::initializer_list<const char*> words)
+{
+    for (const char* word : words)
+        if (status == word)
+            return true;
+    return false;
+}
+
+bool RingsHere(const SimCallInfo& call)
+{
+    return call.incoming && call.status == "RINGING";
+}
+
+bool IsKeypadText(const std::string& text)
+{
+    return text.find_first_not_of("0123456789*#") == std::string::npos;
+}
+
+bool IsTyped(const std::string& text, const TruthKnowledge& known)
+{
+    return IsKeypadText(text) && known.typed.find(text) != std::string::npos;
+}
+
+// `text` is who is on `call` (its name as the LCD spells it, or its handle), maybe followed
+// by digits typed since: keys go on filling the line behind the caller's name.
+bool ShowsCaller(const std::string& text, const SimCallInfo& call, const TruthKnowledge& known,
+                 const std::vector<TruthCaller>& callers)
+{
+    std::vector<std::string> spellings = {call.handle, call.partner};
+    for (const TruthCaller& caller : callers)
+        if (call.handle == caller.handle)
+            spellings.push_back(caller.lcdName);
+    for (const std::string& caller : spellings)
+        if (!caller.empty() && text.compare(0, caller.size(), caller) == 0 &&
+            (text.size() == caller.size() || IsTyped(text.substr(caller.size()), known)))
+            return true;
+    return false;
+}
+
+// The texts the line may show: nothing, digits typed, or who is on a call that holds the
+// handset.
+bool TextIsTrue(const std::string& text, const TruthSnapshot& snapshot,
+                const TruthKnowledge& known, const std::vector<TruthCaller>& callers)
+{
+    if (text.empty() || IsTyped(text, known))
+        return true;
+    for (const SimCallInfo& call : snapshot.calls)
+        if (CallHoldsTheHandset(call) && ShowsCaller(text, call, known, callers))
+            return true;
+    return false;
+}
+
+void Breach(std::ostringstream& out, const char* rule, bool seen, bool truth)
+{
+    out << rule << ": the handset's is " << (seen ? "on" : "off") << ", Skype's calls say "
+        << (truth ? "on" : "off") << "\n";
+}
+} // namespace
+
+bool InConversation(const SimCallInfo& call)
+{
+    return IsOneOf(call.status, {"INPROGRESS", "ONHOLD", "LOCALHOLD", "REMOTEHOLD"});
+}
+
+bool CallHoldsTheHandset(const SimCallInfo& call)
+{
+    if (InConversation(call) || RingsHere(call))
+        return true;
+    return !call.incoming && IsOneOf(call.status, {"UNPLACED", "ROUTING", "RINGING", "EARLYMEDIA"});
+}
+
+std::string TruthBreaches(const TruthSnapshot& snapshot, const TruthKnowledge& known,
+                          const std::vector<TruthCaller>& callers, DWORD now)
+{
+    std::ostringstream out;
+    if (known.skypeRanThroughout && known.keystrokesSince != 0)
+        out << "typing: " << known.keystrokesSince
+            << " keystrokes reached the desktop while Skype ran\n";
+    if (snapshot.skypeAnswers && !known.mustEnd.empty() && int(now - known.mustEndBy) >= 0) {
+        for (const SimCallInfo& call : snapshot.calls)
+            if (known.mustEnd.count(call.id) && InConversation(call))
+                out << "hang-up: call " << call.id << " is still " << call.status
+                    << " after the handset was put down\n";
+    }
+    const HandsetSimState& handset = snapshot.handset;
+    if (!snapshot.attached || !handset.connected)
+        return out.str();
+
+    bool holds = false, ringsHere = false;
+    for (const SimCallInfo& call : snapshot.calls) {
+        holds = holds || CallHoldsTheHandset(call);
+        ringsHere = ringsHere || RingsHere(call);
+    }
+    if (handset.inCall != holds)
+        Breach(out, "in-call indicator", handset.inCall, holds);
+    if (handset.light != holds)
+        Breach(out, "light", handset.light, holds);
+    bool shouldRing = ringsHere && !known.hookKnownLifted;
+    if (handset.ringing != shouldRing)
+        Breach(out, "ringer", handset.ringing, shouldRing);
+    if (!TextIsTrue(handset.lcdText, snapshot, known, callers))
+        out << "text line: \"" << handset.lcdText
+            << "\" is neither typed digits nor who is on a call that holds the handset\n";
+    return out.str();
+}
+
+std::string DescribeTruth(const TruthSnapshot& snapshot, const TruthKnowledge& known)
+{
+    std::ostringstream out;
+    const HandsetSimState& h = snapshot.handset;
+    out << "  handset: connected=" << h.connected << " hook=" << h.hook << " inCall=" << h.inCall
+        << " light=" << h.light << " ringing=" << h.ringing << " skype=" << h.skype
+        << " text=\"" << h.lcdText << "\"\n";
+    out << "  skype: " << (snapshot.skypeAnswers ? "answers" : "does not answer")
+        << (snapshot.attached ? ", driver attached" : ", driver not attached") << "\n";
+    for (const SimCallInfo& call : snapshot.calls)
+        if (CallHoldsTheHandset(call) || known.mustEnd.count(call.id))
+            out << "  call " << call.id << " " << call.status << " "
+                << (call.incoming ? "in" : "out") << " handle=" << call.handle << " name=\""
+                << call.partner << "\"\n";
+    out << "  run: hookKnownLifted=" << known.hookKnownLifted << " mustEnd=" << known.mustEnd.size()
+        << " typed(last 20)=\""
+        << known.typed.substr(known.typed.size() > 20 ? known.typed.size() - 20 : 0) << "\"\n";
+    return out.str();
+}
