@@ -70,6 +70,8 @@ struct AppState {
                               // then handle); 0 once it has ended: names and handles of
                               // any other call are not shown
     bool handleAsked;         // its display name came empty and its handle was asked
+    int shownCallerCallId;    // the call whose caller's name or handle the DialBuffer
+                              // shows (typed digits may follow); 0 when none
     int silentRingCallId;     // an incoming call that rings while the handset is lifted, its
                               // ringer not started; 0 when none
     CallIdSet placedCalls;

@@ -58,6 +58,7 @@ void ShowDialBuffer()
 
 void EmptyDialBuffer()
 {
+    g_app.shownCallerCallId = 0;
     g_app.dialBuffer.length = 0;
     g_app.dialBuffer.text[0] = '\0';
     ShowDialBuffer();

@@ -20,8 +20,9 @@ bool IsBlankText(const char* text)
 }
 
 // A caller's name or handle as Skype sends it (UTF-8), on the LCD as its single-byte text.
-void ShowCaller(const char* utf8)
+void ShowCaller(int id, const char* utf8)
 {
+    g_app.shownCallerCallId = id;
     g_app.dialBuffer.length =
         FoldUtf8ForLcd(utf8, g_app.dialBuffer.text, int(sizeof g_app.dialBuffer.text));
     ShowDialBuffer();
@@ -35,7 +36,7 @@ void ShowDisplayName(int id, const char* name)
 {
     if (id != g_app.callerCallId)
         return;
-    ShowCaller(name);
+    ShowCaller(id, name);
     // An unknown caller (a phone number, an account not in the contacts) has no display
     // name: the handle is the one thing left to tell the user who calls.
     g_app.handleAsked = IsBlankText(name);
@@ -48,7 +49,7 @@ void ShowHandle(int id, const char* handle)
     if (id != g_app.callerCallId || !g_app.handleAsked)
         return;
     g_app.handleAsked = false;
-    ShowCaller(handle);
+    ShowCaller(id, handle);
 }
 
 void AskForCaller(int id)
@@ -178,8 +179,8 @@ void HandleCallNotification(const char* text)
     // started for it any more; once it has ended, no name or handle is shown for it.
     if (rule->effect != kRings && id == g_app.silentRingCallId)
         g_app.silentRingCallId = 0;
-    bool shownCallerEnds = rule->effect == kEnds && id == g_app.callerCallId;
-    if (shownCallerEnds) {
+    bool shownCallerEnds = rule->effect == kEnds && id == g_app.shownCallerCallId;
+    if (rule->effect == kEnds && id == g_app.callerCallId) {
         g_app.callerCallId = 0;
         g_app.handleAsked = false;
     }

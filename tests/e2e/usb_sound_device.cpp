@@ -29,11 +29,14 @@ bool UsbSoundDevice(const char* action)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    // Wine starts a Unix program without making handles for it, yet reports success and
+    // leaves whatever it had in `info` (seen: a null process and a heap address as the
+    // thread). Closing those would close whatever handle of this process has that value
+    // (once, the driver's process handle): they are left alone, and the script's end is
+    // seen by its file.
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
         return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     std::string donePath = WindowsPath(done);
     bool finished = PumpUntil([&] {
         return GetFileAttributesA(donePath.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -5,6 +5,7 @@
 //   RELIABILITY_SEED=<n>    replays a run; scripts/truth_run.sh runs long ones by hand
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <sstream>
 
@@ -50,8 +51,9 @@ enum StepKind {
 };
 const char* const kStepNames[kStepKinds] = {
     "incoming", "placed-in-skype", "answered-in-skype", "far-end-hung-up", "caller-gave-up",
-    "far-end-busy", "keypad", "yes", "no", "hook", "held-replies", "handset-unplugged",
-    "sound-device-unplugged", "short-freezes", "long-freezes", "skype-quits", "driver-restarts"};
+    "far-end-busy", "keypad", "yes", "no", "hook", "name-replies-held-or-sent",
+    "handset-unplugged-or-back", "sound-device-unplugged-or-back", "short-freezes",
+    "long-freezes", "skype-quits", "driver-restarts"};
 
 // Weights in thousandths: keys and calls mostly, a fault now and then.
 const unsigned kWeights[kStepKinds] = {90, 25, 60, 50, 25, 15, 240, 60, 40, 90, 20, 14, 4,
@@ -75,7 +77,7 @@ public:
         number_ = number;
         bound_ = kBoundMs;
         TakeStep();
-        std::string breach = Settle();
+        std::string breach = failure_.empty() ? Settle() : failure_;
         if (breach.empty())
             return breach;
         return Report(breach);
@@ -108,16 +110,10 @@ private:
             steps_.pop_front();
     }
 
+    // Every step draws the same three numbers, whatever it does with them, so that a seed
+    // replays the same steps even where their timing differs.
     void TakeStep()
     {
-        if (skype_ == SkypeIs::Frozen && GetTickCount() - frozenAt_ >= freezeMs_) {
-            Thaw();
-            return;
-        }
-        if (skype_ == SkypeIs::Gone && random_.Chance(8)) {
-            StartSkypeAgain();
-            return;
-        }
         std::vector<unsigned> weights(kWeights, kWeights + kStepKinds);
         if (skype_ != SkypeIs::Running) // no request reaches a frozen or absent Skype
             for (int kind : {kIncoming, kPlacedInSkype, kAnswerInSkype, kFarEndHangsUp,
@@ -125,6 +121,12 @@ private:
                              kLongFreeze, kSkypeQuits})
                 weights[size_t(kind)] = 0;
         StepKind kind = StepKind(random_.Weighted(weights));
+        pick_ = uint32_t(random_.Next() >> 8);
+        bool startSkype = random_.Chance(8);
+        if (skype_ == SkypeIs::Frozen && freezeStepsLeft_-- == 0)
+            return Thaw();
+        if (skype_ == SkypeIs::Gone && startSkype)
+            return StartSkypeAgain();
         ++counts_[kind];
         switch (kind) {
         case kIncoming: Incoming(); break;
@@ -133,15 +135,15 @@ private:
         case kFarEndHangsUp: OnSomeCall("hangup", &SkypeSimClient::FarEndHangsUp, nullptr); break;
         case kCallerGivesUp: OnSomeCall("giveup", &SkypeSimClient::CallerGivesUp, "in"); break;
         case kFarEndBusy: OnSomeCall("busy", &SkypeSimClient::FarEndBusy, "out"); break;
-        case kKeypadKey: Key(random_.Pick(kKeypad)); break;
+        case kKeypadKey: Key(kKeypad[pick_ % (sizeof kKeypad / sizeof kKeypad[0])]); break;
         case kYes: Key(kKeyYes); break;
         case kNo: Key(kKeyNo); break;
         case kHookMove: Key(hookDown_ ? kHookUp : kHookDown); break;
         case kHoldReplies: HoldReplies(!holdingReplies_); break;
         case kHandsetPlug: PlugHandset(!plugged_); break;
         case kSoundDevicePlug: PlugSoundDevice(); break;
-        case kShortFreeze: Freeze(DWORD(random_.Between(300, 2500))); break;
-        case kLongFreeze: Freeze(kLongFreezeMs); break;
+        case kShortFreeze: Freeze(2 + pick_ % 12, false); break;
+        case kLongFreeze: Freeze(8 + pick_ % 12, true); break;
         case kSkypeQuits: QuitSkype(); break;
         case kDriverRestart: RestartDriver(); break;
         default: break;
@@ -163,7 +165,7 @@ private:
     {
         if (LiveCalls(nullptr).size() >= kMostLiveCalls)
             return Note("incoming: skipped, enough calls");
-        const TruthCaller& caller = kCallers[random_.Below(uint32_t(kCallers.size()))];
+        const TruthCaller& caller = kCallers[pick_ % kCallers.size()];
         int id = run_.skype.IncomingFrom(caller.handle, caller.name);
         Note("skype: call " + std::to_string(id) + " rings from " + caller.handle + " \"" +
              caller.name + "\"");
@@ -173,7 +175,7 @@ private:
     {
         if (LiveCalls(nullptr).size() >= kMostLiveCalls)
             return Note("placed: skipped, enough calls");
-        const char* number = random_.Pick(kNumbersDialled);
+        const char* number = kNumbersDialled[pick_ % (sizeof kNumbersDialled / sizeof kNumbersDialled[0])];
         int id = run_.skype.Outgoing(number);
         Note("skype: the user calls " + std::string(number) + " in Skype: call " +
              std::to_string(id));
@@ -184,7 +186,7 @@ private:
         std::vector<const SimCallInfo*> live = LiveCalls(direction);
         if (live.empty())
             return Note(std::string(what) + ": no call");
-        const SimCallInfo& call = *live[random_.Below(uint32_t(live.size()))];
+        const SimCallInfo& call = *live[pick_ % live.size()];
         bool done = (run_.skype.*act)(call.id);
         Note("skype: " + std::string(what) + " " + std::to_string(call.id) + " (was " +
              call.status + ")" + (done ? "" : " refused"));
@@ -249,24 +251,30 @@ private:
              (done ? "" : " FAILED"));
     }
 
-    void Freeze(DWORD ms)
+    // Frozen for a few steps; a long freeze also lasts long enough for the driver to give
+    // Skype up.
+    void Freeze(unsigned steps, bool long_)
     {
         if (!run_.skype.Hang(60000))
             return Note("freeze refused");
         skype_ = SkypeIs::Frozen;
         frozenAt_ = GetTickCount();
-        freezeMs_ = ms;
-        Note("skype frozen for " + std::to_string(ms) + " ms");
+        freezeStepsLeft_ = steps;
+        freezeIsLong_ = long_;
+        Note(std::string(long_ ? "skype frozen (long) for " : "skype frozen for ") +
+             std::to_string(steps) + " steps");
     }
 
     void Thaw()
     {
+        if (freezeIsLong_)
+            Sleep(kLongFreezeMs - std::min(kLongFreezeMs, GetTickCount() - frozenAt_));
         run_.skype.Thaw();
         skype_ = SkypeIs::Running;
         bound_ = kReturnBoundMs;
         if (!known_.mustEnd.empty())
             known_.mustEndBy = GetTickCount() + kReturnBoundMs;
-        Note("skype thawed");
+        Note("skype thawed after " + std::to_string(GetTickCount() - frozenAt_) + " ms");
     }
 
     void QuitSkype()
@@ -285,6 +293,8 @@ private:
         while (WaitUntil([&] { return keys_.Count() != count; }, 300))
             count = keys_.Count();
         bool started = run_.StartSkypeAgain(kSkypeOptions);
+        if (!started)
+            failure_ = "skype did not start again\n";
         skype_ = SkypeIs::Running;
         keyBaseline_ = keys_.Count();
         bound_ = kReturnBoundMs;
@@ -293,12 +303,20 @@ private:
 
     void RestartDriver()
     {
+        DWORD closing = GetTickCount();
         DWORD code = run_.driver.Close();
+        if (code != 0) {
+            failure_ = "closing: the driver ended with " + std::to_string(code) + " after " +
+                       std::to_string(GetTickCount() - closing) + " ms, not with 0\n";
+            return Note("driver closed badly");
+        }
         DriverOptions options;
         // The handset library lives in the driver's process: a handset unplugged now is
         // absent when the new driver opens it.
         options.openResult = plugged_ ? 0 : 1;
         bool started = run_.driver.Start(options);
+        if (!started)
+            failure_ = "the driver did not start again\n";
         // The new driver never heard of the hook, nor of a put-down the old one still owed.
         known_.hookKnownLifted = false;
         known_.mustEnd.clear();
@@ -416,13 +434,17 @@ private:
     TruthKnowledge known_;
     TruthSnapshot last_;
     SkypeIs skype_ = SkypeIs::Running;
-    DWORD frozenAt_ = 0, freezeMs_ = 0;
+    DWORD frozenAt_ = 0;
+    unsigned freezeStepsLeft_ = 0;
+    bool freezeIsLong_ = false;
+    uint32_t pick_ = 0;
     DWORD bound_ = kBoundMs;
     bool plugged_ = true, soundPlugged_ = true, hookDown_ = true, holdingReplies_ = false;
     long long handsetLatest_ = 0;
     int number_ = 0;
     long checks_ = 0;
     long counts_[kStepKinds] = {};
+    std::string failure_; // what went wrong in a step itself
     std::deque<std::string> steps_;
     std::deque<std::string> skypeLog_;
 };

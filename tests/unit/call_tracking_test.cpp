@@ -300,12 +300,15 @@ TEST_F(CallTracking, OneOfOverlappingCallsLeavesTheOthersAsTheyAre)
         {"the caller shown gives up during our conversation",
          Join({{"8 RINGING"}, kPlaced, {"12 INPROGRESS", "8 MISSED"}}), 1, false, "", 0},
         {"the ringing call fails", {"8 RINGING", "8 FAILED"}, 0, false, "", 0},
+        {"the caller shown gives up while the name of a later call is still awaited",
+         {"8 RINGING", "7 RINGING", "8 MISSED"}, 1, true, "", 7},
     };
     for (const Course& course : courses) {
         SCOPED_TRACE(course.what);
         Fresh();
         ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME Ann");
         ReplyTo("GET CALL 9 PARTNER_DISPNAME", "CALL 9 PARTNER_DISPNAME Bob");
+        // Call 7's name is asked and never answered.
         g_app.hookState = 1;
         for (const std::string& notification : course.notifications)
             Notify(("CALL " + notification.substr(0, notification.find(' ')) + " STATUS " +
@@ -610,6 +613,7 @@ TEST_F(CallTracking, HandleOnlyForTheCallStillRinging)
         Fresh();
         ReplyTo("GET CALL 8 PARTNER_DISPNAME", "CALL 8 PARTNER_DISPNAME ");
         ReplyTo("GET CALL 9 PARTNER_DISPNAME", "CALL 9 PARTNER_DISPNAME Bob");
+        // Call 7's name is asked and never answered.
         Notify("CALL 8 STATUS RINGING"); // the handle is asked and not yet answered
         ASSERT_EQ(Log().back(), "skype GET CALL 8 PARTNER_HANDLE");
         c.meanwhile();
