@@ -2,10 +2,11 @@
 # Authenticode signature when a key is given.
 #
 # The time stamps that go into the binaries and the package (the PE header's, the package's
-# dates and file times) are SOURCE_DATE_EPOCH: from the environment when set, else the time of
-# the source tree's last commit, else 1980-01-01 (the earliest time a cabinet can hold) for a
-# tree without git history.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+# dates and file times) are SOURCE_DATE_EPOCH: -D USBPHONE_SOURCE_DATE_EPOCH=<seconds> or the
+# environment's SOURCE_DATE_EPOCH when given, else the time of the source tree's last commit,
+# else 1980-01-01 (the earliest time a cabinet can hold) for a tree without git history.
+if(DEFINED USBPHONE_SOURCE_DATE_EPOCH)
+elseif(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(USBPHONE_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
 else()
   set(USBPHONE_SOURCE_DATE_EPOCH 315532800)
