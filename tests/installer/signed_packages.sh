@@ -106,6 +106,33 @@ for file in stranger.exe tampered.exe tampered.msi; do
         echo "refused as it should be: $file ($(grep -m1 -iE 'error|failed' "$out/$file.verify.txt" || true))"
     fi
 done
+# The README's check that a signed release was built from these sources: the program and the
+# DLL without their signatures are this build's bytes; the package rebuilt from the signed
+# program and the DLL taken out of it holds the same tables and streams, but the signature.
+for file in usbphone.exe setup_actions.dll; do
+    osslsigncode remove-signature -in "$out/$file" -out "$out/unsigned-$file" >/dev/null
+    if cmp -s "$out/unsigned-$file" "$build/bin/$file"; then
+        echo "signature removed: $file is this build's"
+    else
+        echo "signature removed, but $file differs from this build's" >&2
+        status=1
+    fi
+done
+msiinfo extract "$out/usbphone-$version.msi" Binary.SetupActions >"$out/extracted-actions.dll"
+SOURCE_DATE_EPOCH=$epoch bash "$source/packaging/package.sh" "$out/rebuilt.msi" "$version" \
+    "$comments" "$out/usbphone.exe" "$out/extracted-actions.dll" "$source/src/res/icons/app.ico"
+mkdir "$out/dump-signed" "$out/dump-rebuilt"
+msidump -t -s -d "$out/dump-signed" "$out/usbphone-$version.msi" >/dev/null
+msidump -t -s -d "$out/dump-rebuilt" "$out/rebuilt.msi" >/dev/null
+# Stream names begin with a control character: \005DigitalSignature, \005SummaryInformation.
+if diff -r -x '*DigitalSignature' "$out/dump-signed" "$out/dump-rebuilt" >&2 &&
+   compgen -G "$out/dump-signed/_Streams/*DigitalSignature" >/dev/null; then
+    echo "package rebuilt from the signed program: the same tables and streams but the signature"
+else
+    echo "the package rebuilt from the signed program differs" >&2
+    status=1
+fi
+
 echo "--- osslsigncode verify, usbphone.exe:"
 cat "$out/usbphone.exe.verify.txt"
 echo "--- osslsigncode verify, usbphone-$version.msi:"
