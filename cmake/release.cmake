@@ -72,7 +72,7 @@ function(usbphone_release_binary target)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E env ${USBPHONE_SIGNING_ENV} bash ${USBPHONE_SIGN_SCRIPT}
               $<TARGET_FILE:${target}>
-      COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
+      COMMENT "Signing ${target}"
       VERBATIM)
   endif()
 endfunction()
