@@ -3,8 +3,9 @@
 // is in the prefix's root store. Wine 8 finds the signature, checks a program's digest against
 // it (a program changed after signing is refused; a package's digest it does not check) and
 // builds the signer's certificate chain, but its verdict does not depend on that chain: a
-// chain that ends in a root nobody trusts still passes. So the chain's own trust status is checked beside the
-// verdict: trusted through the test CA, an untrusted root for a signer from another CA.
+// chain that ends in a root nobody trusts still passes. So the chain's own trust status is
+// checked beside the verdict: trusted through the test CA, an untrusted root for a signer
+// from another CA.
 #include <gtest/gtest.h>
 #include <windows.h>
 
