@@ -126,7 +126,7 @@ TEST(SignatureTest, WineChecksTheDigestsAndTheChainEndsInTheTestCa)
         {"signed custom action DLL", SignedPath("setup_actions.dll"), ERROR_SUCCESS, kSigner,
          CERT_TRUST_NO_ERROR},
         {"signed package", PackagePath(), ERROR_SUCCESS, kSigner, CERT_TRUST_NO_ERROR},
-        {"unsigned program of the build", JoinPath(BinDir(), "usbphone.exe"),
+        {"unsigned program of the build", SignedPath("unsigned-usbphone.exe"),
          TRUST_E_NOSIGNATURE, "", kNoChain},
         {"program changed after signing", SignedPath("tampered.exe"), TRUST_E_BAD_DIGEST, "",
          kNoChain},

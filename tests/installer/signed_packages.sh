@@ -8,7 +8,8 @@
 #
 #   signed_packages.sh <source dir> <build dir> <out dir> <version> <rebuild version> <comments>
 #
-# In <out dir>: usbphone.exe, setup_actions.dll and both packages signed; ca.cer, the CA (DER,
+# In <out dir>: usbphone.exe, setup_actions.dll and both packages signed; unsigned-usbphone.exe
+# and unsigned-setup_actions.dll, the build's files without a signature; ca.cer, the CA (DER,
 # for the Windows side); stranger.exe, the program signed by a certificate of another CA that
 # is never trusted; tampered.exe and tampered.msi, signed files changed after signing.
 set -euo pipefail
@@ -65,8 +66,13 @@ sign_with() {
         bash "$source/packaging/sign.sh" "$@"
 }
 
-cp "$build/bin/usbphone.exe" "$build/bin/setup_actions.dll" "$out/"
-cp "$build/bin/usbphone.exe" "$out/stranger.exe"
+# The build's program and DLL without a signature (a maintainer's build tree may be signed).
+for file in usbphone.exe setup_actions.dll; do
+    osslsigncode remove-signature -in "$build/bin/$file" -out "$out/unsigned-$file" \
+        >/dev/null 2>&1 || cp "$build/bin/$file" "$out/unsigned-$file"
+    cp "$out/unsigned-$file" "$out/$file"
+done
+cp "$out/unsigned-usbphone.exe" "$out/stranger.exe"
 sign_with signer "$out/usbphone.exe" "$out/setup_actions.dll"
 sign_with stranger "$out/stranger.exe"
 
@@ -110,8 +116,8 @@ done
 # DLL without their signatures are this build's bytes; the package rebuilt from the signed
 # program and the DLL taken out of it holds the same tables and streams, but the signature.
 for file in usbphone.exe setup_actions.dll; do
-    osslsigncode remove-signature -in "$out/$file" -out "$out/unsigned-$file" >/dev/null
-    if cmp -s "$out/unsigned-$file" "$build/bin/$file"; then
+    osslsigncode remove-signature -in "$out/$file" -out "$out/removed-$file" >/dev/null
+    if cmp -s "$out/removed-$file" "$out/unsigned-$file"; then
         echo "signature removed: $file is this build's"
     else
         echo "signature removed, but $file differs from this build's" >&2
