@@ -33,9 +33,12 @@ sudo=""
 # clang and libclang-rt-14-dev: the native build of src/pure/ under the sanitizers and its
 # fuzzers (the runtimes are only recommended by clang); llvm-14: llvm-cov for
 # scripts/fuzz_coverage.sh; cppcheck and clang-tidy: the static analysis tests.
+# faketime: wixl's clock for a reproducible package; osslsigncode: signing and checking
+# signatures; openssl: the tests' throwaway signing CA.
 packages=(make cmake g++-mingw-w64-i686 googletest wine wine32:i386 wine64 xvfb xauth
           pulseaudio pulseaudio-utils x11-apps x11-utils x11-xkb-utils imagemagick python3 wixl
-          msitools clang libclang-rt-14-dev llvm-14 cppcheck clang-tidy)
+          msitools faketime osslsigncode openssl clang libclang-rt-14-dev llvm-14 cppcheck
+          clang-tidy)
 [[ " ${builds[*]} " == *" build-x64 "* ]] && packages+=(g++-mingw-w64-x86-64)
 missing=()
 for package in "${packages[@]}"; do

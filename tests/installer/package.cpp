@@ -139,8 +139,12 @@ void ReadShortcut(const std::string& path, InstallState* state)
 std::string PackagePath() { return FromBuildTop(USBPHONE_PACKAGE); }
 std::string OlderPackagePath() { return FromBuildTop(USBPHONE_OLDER_PACKAGE); }
 std::string RebuildPackagePath() { return FromBuildTop(USBPHONE_REBUILD_PACKAGE); }
-std::string ProgramPath() { return JoinPath(BinDir(), "usbphone.exe"); }
+std::string ProgramPath() { return SignedPath("usbphone.exe"); }
 std::string OlderProgramPath() { return FromBuildTop(USBPHONE_OLDER_PROGRAM); }
+std::string SignedPath(const char* name)
+{
+    return FromBuildTop((std::string(USBPHONE_SIGNED_DIR) + "\\" + name).c_str());
+}
 
 ChildProcess StartMsiexec(const std::string& args, const std::string& logPath)
 {

@@ -10,15 +10,18 @@
 
 #include "process.h"
 
-// The package of this build tree and two built beside it for the tests, with their versions
+// The package of this build tree and two made beside it for the tests, with their versions
 // and the program each carries: an older version, whose usbphone.exe has a few bytes
 // appended so that it can be told apart, and a later build of the same version (fourth
-// field one higher), carrying this tree's usbphone.exe.
+// field one higher). The package and the later build are signed copies made at test time
+// (signed_packages.sh): they carry this tree's usbphone.exe, signed.
 std::string PackagePath();
 std::string OlderPackagePath();
 std::string RebuildPackagePath();
-std::string ProgramPath();      // this tree's usbphone.exe (in the package and the rebuild)
+std::string ProgramPath();      // the signed usbphone.exe (in the package and the rebuild)
 std::string OlderProgramPath(); // the older package's usbphone.exe
+// A file in the folder of the signed copies (signed_packages.sh says what is there).
+std::string SignedPath(const char* name);
 extern const char kVersion[];
 extern const char kOlderVersion[];
 extern const char kRebuildVersion[];
