@@ -1,6 +1,8 @@
 // Calls found by asking Skype at attach (see call_search.h).
 #include "skype/call_search.h"
 
+#include <cstring>
+
 #include "core/app_state.h"
 #include "pure/active_calls.h"
 #include "skype/call_tracking.h"
@@ -86,7 +88,11 @@ bool TakeCallSearchAnswer(const CallNotification& notification)
     if (!call)
         return false;
     if (notification.status) {
-        bool ends = notification.status->effect == kEnds;
+        // UNPLACED opens a call placed in Skype (UNPLACED, ROUTING, RINGING): news of it that
+        // Skype had queued before it answered comes after the answers, and what follows it
+        // must still count.
+        bool ends = notification.status->effect == kEnds &&
+                    strcmp(notification.status->word, "UNPLACED") != 0;
         if (call->ended)
             return true; // a late answer does not bring an ended call back
         if (call->taken) {

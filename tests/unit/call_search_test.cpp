@@ -139,6 +139,21 @@ TEST_F(CallSearch, LateAnswersDoNotUndoWhatCameFirst)
     }
 }
 
+// Notifications Skype had queued before it answered the questions come after the answers:
+// a call placed in Skype as the link came up is found ringing, then reported from its start
+// (UNPLACED, ROUTING, RINGING). What stands at the end is the status Skype reported last.
+TEST_F(CallSearch, NotificationsQueuedBeforeTheAnswersComeAfterThem)
+{
+    Answers("STATUS", "RINGING");
+    Answers("TYPE", "OUTGOING_PSTN");
+    Notify("CALLS 5");
+    for (const char* word : {"UNPLACED", "ROUTING", "ROUTING", "RINGING", "RINGING"})
+        Notify(("CALL 5 STATUS " + std::string(word)).c_str());
+    EXPECT_EQ(g_app.inCall, 1);
+    EXPECT_TRUE(g_app.placedCalls.Contains(5));
+    EXPECT_FALSE(g_app.ringerOn);
+}
+
 // The handset went down while Skype did not answer: the conversation found is ended; a call
 // that rings is not.
 TEST_F(CallSearch, HandsetPutDownWhileSkypeWasSilentEndsTheConversationsFound)
