@@ -16,7 +16,7 @@
 #include "usb_sound_device.h"
 
 namespace {
-const int kSuiteSteps = 1500;
+const int kSuiteSteps = 1200;
 const DWORD kQuietMs = 60;       // no library call and no command for this long: quiet
 const DWORD kBoundMs = 3000;     // the handset follows a step within this
 const DWORD kReturnBoundMs = 20000; // ... and Skype or the handset coming back (re-attach)
