@@ -14,6 +14,9 @@ UINT SeamSendInput(UINT count, INPUT* inputs);
 
 // The pause between a press and its release (Sleep; does not pump messages).
 void SeamSleep(DWORD milliseconds);
+// The clock that times the program's own waits between events (GetTickCount): tests move it
+// on instead of sleeping.
+DWORD SeamTickCount();
 // Launching Skype (CreateProcessA with no handles inherited, no creation flags, the
 // environment and current folder of this process). The caller closes the returned handles.
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,

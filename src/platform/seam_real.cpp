@@ -11,6 +11,11 @@ void SeamSleep(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
+DWORD SeamTickCount()
+{
+    return GetTickCount();
+}
+
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
                        PROCESS_INFORMATION* started)
 {

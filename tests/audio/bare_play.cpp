@@ -21,32 +21,30 @@ bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples
 }
 
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
-              bool* tailDone)
+              DWORD holdMs, bool* done)
 {
     WAVEHDR header = {};
     header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
     header.dwBufferLength = bytes;
-    WAVEHDR tail;
-    if (!MakeTailSilence(format, &tail))
-        return false;
-    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT out = nullptr;
-    if (waveOutOpen(&out, device, format, DWORD_PTR(done), 0, CALLBACK_EVENT) !=
+    if (waveOutOpen(&out, device, format, DWORD_PTR(event), 0, CALLBACK_EVENT) !=
         MMSYSERR_NOERROR) {
-        CloseHandle(done);
+        CloseHandle(event);
         return false;
     }
     waveOutPrepareHeader(out, &header, sizeof header);
-    waveOutPrepareHeader(out, &tail, sizeof tail);
-    ResetEvent(done);
+    ResetEvent(event);
     waveOutWrite(out, &header, sizeof header);
-    waveOutWrite(out, &tail, sizeof tail);
-    bool finished = WaitUntilDone(done, &tail, 2000);
-    if (tailDone)
-        *tailDone = finished;
+    bool finished = WaitUntilDone(event, &header, 2000);
+    if (done)
+        *done = finished;
+    if (holdMs)
+        Sleep(holdMs);
+    if (!finished)
+        waveOutReset(out); // gives the header back
     waveOutUnprepareHeader(out, &header, sizeof header);
-    waveOutUnprepareHeader(out, &tail, sizeof tail);
     waveOutClose(out);
-    CloseHandle(done);
+    CloseHandle(event);
     return true;
 }

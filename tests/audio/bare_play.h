@@ -7,9 +7,11 @@
 // The format and sound of WAVE `resourceId` of this program; false when it has none.
 bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes);
 
-// Open on waveOut device `device`, the sound and the player's tail of silence written, the
-// player's wait for the tail (at most 2 s), unprepare, close. False when nothing could be
-// played (no tail for the format, or the device did not open); `tailDone`, when given, says
-// whether the tail was reported done in time.
+// Open on waveOut device `device`, prepare, write the sound, wait for it to be reported done
+// (at most 2 s), then `holdMs` more with the device still open, unprepare, close. With
+// `holdMs` 0 it is the floor of a key's wait for its tone (and the output cuts what it still
+// holds of the sound); with a hold longer than the output's latency, the sound plays out
+// before the close. False when nothing could be played (the device did not open); `done`,
+// when given, says whether the sound was reported done in time.
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
-              bool* tailDone);
+              DWORD holdMs, bool* done);

@@ -9,3 +9,14 @@
 void FakeWaveOutSetSilentDriver(bool silent);
 // Devices opened and not closed since the start.
 int FakeWaveOutOpenDevices();
+
+#include <windows.h>
+
+// The output device taken away, as a sink unloaded under Wine and PulseAudio: opens fail with
+// MMSYSERR_NOTENABLED, and a device opened before stays dead even once it is back (its pause
+// fails, its writes succeed and are never done).
+void FakeWaveOutUnplug();
+// Back again: new opens succeed.
+void FakeWaveOutPlug();
+// The device id of the last open.
+UINT FakeWaveOutLastOpenedDevice();
