@@ -1,6 +1,8 @@
 // The bare play of a tone on the key-tone device.
 #include "bare_play.h"
 
+#include <vector>
+
 #include "audio/play_end.h"
 #include "pure/riff.h"
 
@@ -21,11 +23,17 @@ bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples
 }
 
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
-              DWORD holdMs, bool* done)
+              DWORD silenceMs, bool* done)
 {
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
-    header.dwBufferLength = bytes;
+    WAVEHDR headers[2] = {};
+    headers[0].lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
+    headers[0].dwBufferLength = bytes;
+    // Zero is silence in the program's own 16-bit tones.
+    std::vector<char> silence(size_t(format->nAvgBytesPerSec) * silenceMs / 1000 /
+                              format->nBlockAlign * format->nBlockAlign);
+    headers[1].lpData = silence.data();
+    headers[1].dwBufferLength = DWORD(silence.size());
+    int count = silence.empty() ? 1 : 2;
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT out = nullptr;
     if (waveOutOpen(&out, device, format, DWORD_PTR(event), 0, CALLBACK_EVENT) !=
@@ -33,17 +41,19 @@ bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWOR
         CloseHandle(event);
         return false;
     }
-    waveOutPrepareHeader(out, &header, sizeof header);
+    for (int i = 0; i < count; ++i)
+        waveOutPrepareHeader(out, &headers[i], sizeof headers[i]);
     ResetEvent(event);
-    waveOutWrite(out, &header, sizeof header);
-    bool finished = WaitUntilDone(event, &header, 2000);
+    for (int i = 0; i < count; ++i)
+        waveOutWrite(out, &headers[i], sizeof headers[i]);
+    bool finished = WaitUntilDone(event, &headers[count - 1],
+                                  bytes * 1000 / format->nAvgBytesPerSec + silenceMs + 2000);
     if (done)
         *done = finished;
-    if (holdMs)
-        Sleep(holdMs);
     if (!finished)
-        waveOutReset(out); // gives the header back
-    waveOutUnprepareHeader(out, &header, sizeof header);
+        waveOutReset(out); // gives the headers back
+    for (int i = 0; i < count; ++i)
+        waveOutUnprepareHeader(out, &headers[i], sizeof headers[i]);
     waveOutClose(out);
     CloseHandle(event);
     return true;
