@@ -18,6 +18,7 @@ std::atomic<int> g_openDevices{0}; // read by tests from other threads too
 UINT g_unplugs = 0;
 bool g_unplugged = false;
 UINT g_lastDevice = UINT(-1);
+int g_opens = 0;
 
 HWAVEOUT HandleFor(UINT unplugs)
 {
@@ -68,6 +69,7 @@ MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX*, DWORD_
         return MMSYSERR_NOTENABLED;
     *out = HandleFor(g_unplugs);
     g_lastDevice = device;
+    ++g_opens;
     ++g_openDevices;
     g_callbackEvent = (flags & CALLBACK_TYPEMASK) == CALLBACK_EVENT
                           ? reinterpret_cast<HANDLE>(callback)
@@ -143,4 +145,9 @@ void FakeWaveOutPlug()
 UINT FakeWaveOutLastOpenedDevice()
 {
     return g_lastDevice;
+}
+
+int FakeWaveOutOpens()
+{
+    return g_opens;
 }
