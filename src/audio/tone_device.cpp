@@ -197,12 +197,24 @@ MMRESULT WriteTone(WAVEHDR* header)
     return result;
 }
 
+// A device whose stream the sound server dropped (its sink unplugged) takes writes under Wine
+// and never reports them done; only its pause fails. Asked only of a device that has gone
+// quiet since its last tone (nothing queued, so the pause and the restart after the write
+// cost nothing audible): a device is only dropped with its sink, and a key right after a
+// tone comes too soon for that to be likely.
+bool Dead()
+{
+    if (LONG(GetTickCount() - DWORD(g_held.feedUntil)) < 0)
+        return false;
+    return SeamWaveOutPause(g_held.output) != MMSYSERR_NOERROR;
+}
+
 } // namespace
 
 MMRESULT PlayOnToneDevice(UINT device, const WAVEFORMATEX* format, WAVEHDR* header,
                           DWORD waitMs)
 {
-    if (g_held.output && !Holds(device, format))
+    if (g_held.output && (!Holds(device, format) || Dead()))
         CloseToneDevice();
     if (!g_held.output) {
         MMRESULT opened = Open(device, format);
@@ -231,10 +243,7 @@ MMRESULT PlayOnToneDevice(UINT device, const WAVEFORMATEX* format, WAVEHDR* head
     if (done)
         g_held.lastDone = SeamTickCount();
     else
-        // A device that failed is opened anew for the next tone. Wine's device whose stream
-        // the sound server dropped (its sink unplugged) takes writes and never reports them
-        // done: this tone's bounded wait is what tells it.
-        CloseToneDevice();
+        CloseToneDevice(); // a device that failed is opened anew for the next tone
     return result;
 }
 

@@ -38,6 +38,7 @@ MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
                          DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
 MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size);
 MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT size);
+MMRESULT SeamWaveOutPause(HWAVEOUT out);
 MMRESULT SeamWaveOutRestart(HWAVEOUT out);
 MMRESULT SeamWaveOutReset(HWAVEOUT out);
 MMRESULT SeamWaveOutUnprepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size);

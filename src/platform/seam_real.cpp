@@ -49,6 +49,11 @@ MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT size)
     return waveOutWrite(out, header, size);
 }
 
+MMRESULT SeamWaveOutPause(HWAVEOUT out)
+{
+    return waveOutPause(out);
+}
+
 MMRESULT SeamWaveOutRestart(HWAVEOUT out)
 {
     return waveOutRestart(out);

@@ -98,6 +98,11 @@ MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT)
     return MMSYSERR_NOERROR;
 }
 
+MMRESULT SeamWaveOutPause(HWAVEOUT out)
+{
+    return Dead(out) ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+}
+
 MMRESULT SeamWaveOutRestart(HWAVEOUT)
 {
     return MMSYSERR_NOERROR;

@@ -12,8 +12,9 @@ void FakeWaveOutSetSilentDriver(bool silent);
 int FakeWaveOutOpenDevices();
 
 // The output device taken away, as a sink unloaded under Wine and PulseAudio: opens fail with
-// MMSYSERR_NOTENABLED, and a device opened before stays dead even once it is back (its writes
-// succeed and are never done), as Wine's is once the sound server has dropped its stream.
+// MMSYSERR_NOTENABLED, and a device opened before stays dead even once it is back (its pause
+// fails, its writes succeed and are never done), as Wine's is once the sound server has
+// dropped its stream.
 void FakeWaveOutUnplug();
 // Back again: new opens succeed.
 void FakeWaveOutPlug();
