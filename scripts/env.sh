@@ -3,8 +3,9 @@
 #                            display, a private PulseAudio with named devices
 #   stop_env               - ends every process start_env started (also run on exit)
 # After start_env: WINE (the loader to use), WINEPREFIX, DISPLAY, PULSE_SERVER, USB_CAPTURE (the raw 22050 Hz
-# mono s16le stream played on "USB Audio Device") and SKYPESIM_SOUND_DEVICES (the Skype
-# simulator's device list) are exported.
+# mono s16le stream played on "USB Audio Device"), USB_SINK_MODE_FILE (the mode that sink runs
+# in, see keep_usb_sink_running) and SKYPESIM_SOUND_DEVICES (the Skype simulator's device
+# list) are exported.
 
 ENV_PIDS=()
 
@@ -92,24 +93,48 @@ PA
     # The pipe sink writes into a FIFO; this reader keeps what was played.
     cat "$PULSE_DIR/usb.fifo" >> "$USB_CAPTURE" &
     ENV_PIDS+=($!)
-    # USBPHONE_IDLE_USB_SINK=1 leaves it idle between sounds, to measure what that does.
-    [ -n "${USBPHONE_IDLE_USB_SINK:-}" ] || keep_usb_sink_running
+    # The mode the USB sink runs in (see keep_usb_sink_running), read by its keeper and
+    # switched by tests (tests/reliability/usb_sink.sh mode-<name>). USBPHONE_USB_SINK_MODE
+    # chooses it for a whole run; USBPHONE_IDLE_USB_SINK=1 is the same as idle.
+    export USB_SINK_MODE_FILE="$envdir/usb-sink-mode"
+    if [ -n "${USBPHONE_IDLE_USB_SINK:-}" ]; then
+        USB_SINK_INITIAL_MODE=idle
+    else
+        USB_SINK_INITIAL_MODE=${USBPHONE_USB_SINK_MODE:-running}
+    fi
+    export USB_SINK_INITIAL_MODE
+    echo "$USB_SINK_INITIAL_MODE" > "$USB_SINK_MODE_FILE"
+    keep_usb_sink_running
 }
 
-# A real sound device, once opened, keeps running between sounds. The pipe sink does not:
-# with no stream it idles, and the first stream after that is played late, by more than the
-# silence the player writes after a tone, so the tone's tail is lost when the player closes
-# the device. A stream of silence kept on it (added to every sound, it changes no sample)
-# makes it run as a device does. Started again whenever it ends. Tests unload and load the
-# sink (tests/reliability/usb_sink.sh): PulseAudio then moves the stream to another sink, and
-# the script moves it back by its client name.
+# The rig's USB sink runs in one of three modes:
+#   running       a stream of silence kept on it (added to every sound, it changes no sample)
+#                 at a short latency, as a device that a call holds open keeps running;
+#   idle          nothing keeps it running: with no stream it idles, as a real device does
+#                 between keys while no call holds it; the first stream after that is played
+#                 late, and the pipe sink takes a stream's data in blocks of up to 93 ms;
+#   long-latency  kept running with a stream that asks for 200 ms, so that the sink takes its
+#                 streams' data in 80 ms blocks: a long output latency, under which a player
+#                 that closes its device when the sound is reported done cuts the sound.
+# The keeper reads the mode from $USB_SINK_MODE_FILE each time its stream starts; a test that
+# switches the mode ends the stream, and the keeper starts again in the new mode. Tests unload
+# and load the sink (tests/reliability/usb_sink.sh): PulseAudio then moves the stream to
+# another sink, and the script moves it back by its client name.
 keep_usb_sink_running() {
     (
         while :; do
+            case $(cat "$USB_SINK_MODE_FILE" 2>/dev/null) in
+            idle)
+                sleep 0.2
+                continue
+                ;;
+            long-latency) latency=200 ;;
+            *) latency=20 ;;
+            esac
             XDG_RUNTIME_DIR="$PULSE_DIR/runtime" HOME="$PULSE_DIR" pacat --playback \
                 --client-name=usb-sink-keeper \
                 --device=usb_out --raw --format=s16le --rate=22050 --channels=1 \
-                --latency-msec=20 /dev/zero >/dev/null 2>&1 || true
+                --latency-msec=$latency /dev/zero >/dev/null 2>&1 || true
             sleep 0.2
         done
     ) &

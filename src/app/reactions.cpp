@@ -7,6 +7,7 @@
 #include "app/handset_keys.h"
 #include "app/skype_audio_devices.h"
 #include "app/status.h"
+#include "audio/tone_device.h"
 #include "core/app_state.h"
 #include "handset/handset_api.h"
 #include "handset/handset_display.h"
@@ -81,6 +82,8 @@ void StartHandset()
 
 void StopHandset()
 {
+    // The handset's sound goes with it (log-off, exit).
+    CloseToneDevice();
     // Once only: after a log-off's shutdown the loop's end finds the library released.
     if (!g_handsetApi.module)
         return;
@@ -172,6 +175,7 @@ void OnSkypeAvailable()
 void OnKeepAliveTimer()
 {
     KeepTrayIconShown();
+    CloseToneDeviceWhenQuiet();
     switch (KeepAliveTick()) {
     case kKeepAlivePinged:
         if (g_app.handsetStatus == 0)
@@ -205,6 +209,9 @@ void OnHandsetPlugged(int connected)
 
 void OnSoundDevicesChanged()
 {
+    // The held tone device may be gone, or no longer the one to choose: the next tone
+    // chooses and opens again.
+    CloseToneDevice();
     // A USB handset is two devices to Windows, the vendor's and a sound device, arriving in
     // either order: when the sound device comes after the plug event, Skype must be told again.
     if (g_app.skypeApiWindow && g_app.handsetStatus == 0)

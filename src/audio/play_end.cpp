@@ -1,11 +1,7 @@
-// The silence after a tone and the wait for the end of a play.
+// The wait for the end of a play.
 #include "audio/play_end.h"
 
 namespace {
-
-// Zero bytes for the tail of any PCM format of 16 bits or more, up to 48 kHz stereo 32-bit
-// (in .bss: it costs the executable nothing). Only ever read by the drivers.
-BYTE g_silence[48000 * 2 * 4 * kTailSilenceMs / 1000];
 
 bool IsDone(const WAVEHDR* header)
 {
@@ -14,23 +10,6 @@ bool IsDone(const WAVEHDR* header)
 }
 
 } // namespace
-
-bool MakeTailSilence(const WAVEFORMATEX* format, WAVEHDR* tail)
-{
-    *tail = WAVEHDR();
-    if (format->wFormatTag != WAVE_FORMAT_PCM || format->wBitsPerSample < 16 ||
-        format->nBlockAlign == 0)
-        return false;
-    DWORD bytes = format->nAvgBytesPerSec / 1000 * kTailSilenceMs;
-    if (bytes > sizeof g_silence)
-        bytes = sizeof g_silence;
-    bytes -= bytes % format->nBlockAlign;
-    if (bytes == 0)
-        return false;
-    tail->lpData = reinterpret_cast<LPSTR>(g_silence);
-    tail->dwBufferLength = bytes;
-    return true;
-}
 
 bool WaitUntilDone(HANDLE event, const WAVEHDR* last, DWORD timeoutMs)
 {

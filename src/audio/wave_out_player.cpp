@@ -4,18 +4,14 @@
 #include <cstring>
 
 #include "audio/device_choice.h"
-#include "audio/play_end.h"
+#include "audio/tone_device.h"
 #include "platform/seam.h"
 #include "pure/riff.h"
 
 namespace {
 
-// Shared by every player of the program (and by any other copy of it).
-const char kEventName[] = "WaveOutThreadEvent";
-
 // How long past the tone's own length a synchronous play waits for the driver to report
-// the end of the play (the tail of silence included). A silent driver must not hold the
-// key thread for ever.
+// the tone done. A silent driver must not hold the key thread for ever.
 const DWORD kDriverGraceMs = 1000;
 
 DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
@@ -29,7 +25,7 @@ DWORD PlayLengthMs(const WAVEFORMATEX* format, DWORD bytes)
 
 WaveOutPlayer::WaveOutPlayer()
     : output(nullptr), header(), format(), playing(0), loop(0), deviceIndex(0),
-      event(nullptr), tail()
+      event(nullptr)
 {
 }
 
@@ -60,7 +56,7 @@ bool WaveOutPlayer::Load(UINT resourceId)
     WaveChunks chunks;
     bool found = FindWaveChunks(data, SizeofResource(module, info), &chunks);
     // A copy, its missing fields zero: the chunk may be shorter than the WAVEFORMATEX that
-    // waveOutOpen and the tail read (14 bytes in the oldest files).
+    // waveOutOpen reads (14 bytes in the oldest files).
     format = WAVEFORMATEX();
     if (found)
         memcpy(&format, chunks.format, chunks.formatBytes < sizeof format ? chunks.formatBytes
@@ -106,12 +102,17 @@ bool WaveOutPlayer::OpenEvent()
     // One handle per player, kept until the player is destroyed, so that Stop can always
     // signal it. While it is open, the name keeps referring to the same event object.
     if (!event)
-        event = CreateEventA(nullptr, FALSE, FALSE, kEventName);
+        event = CreateEventA(nullptr, FALSE, FALSE, kToneEventName);
     return event != nullptr;
 }
 
 MMRESULT WaveOutPlayer::PlaySteps()
 {
+    // A single tone goes to the held device (tone_device.h): closing the device when the
+    // tone is reported done would cut what the output still holds of it.
+    if (!loop)
+        return PlayOnToneDevice(deviceIndex, &format, &header,
+                                PlayLengthMs(&format, header.dwBufferLength) + kDriverGraceMs);
     if (!OpenEvent())
         return MMSYSERR_NOMEM;
     MMRESULT result = SeamWaveOutOpen(&output, deviceIndex, &format,
@@ -121,44 +122,24 @@ MMRESULT WaveOutPlayer::PlaySteps()
 
     header.dwFlags = 0;
     header.dwLoops = 0;
-    bool tailPrepared = false;
     result = SeamWaveOutPrepareHeader(output, &header, sizeof header);
     if (result == MMSYSERR_NOERROR && header.dwFlags == WHDR_PREPARED) {
-        if (loop) {
-            header.dwFlags = WHDR_PREPARED | WHDR_BEGINLOOP | WHDR_ENDLOOP;
-            header.dwLoops = 0xFFFFFFFF;
-        } else {
-            // A looping play is cut by Stop anyway; a single tone is played to its end.
-            tailPrepared = MakeTailSilence(&format, &tail) &&
-                           SeamWaveOutPrepareHeader(output, &tail, sizeof tail) ==
-                               MMSYSERR_NOERROR;
-        }
+        header.dwFlags = WHDR_PREPARED | WHDR_BEGINLOOP | WHDR_ENDLOOP;
+        header.dwLoops = 0xFFFFFFFF;
         // Opening the device signalled the event; so may an earlier play or Stop.
         ResetEvent(event);
         result = SeamWaveOutWrite(output, &header, sizeof header);
-        // Without its tail the tone still plays; only its last milliseconds may be lost.
-        bool tailWritten = result == MMSYSERR_NOERROR && tailPrepared &&
-                           SeamWaveOutWrite(output, &tail, sizeof tail) == MMSYSERR_NOERROR;
         if (result == MMSYSERR_NOERROR)
             result = SeamWaveOutRestart(output);
-        if (result == MMSYSERR_NOERROR) {
-            if (loop) {
-                // A Stop that came before the ResetEvent above has already cleared the
-                // flag; its signal is gone, so do not wait for it.
-                if (playing)
-                    WaitForSingleObject(event, INFINITE);
-            } else {
-                (void)WaitUntilDone(event, tailWritten ? &tail : &header,
-                                    PlayLengthMs(&format, header.dwBufferLength) +
-                                        kDriverGraceMs);
-            }
-        }
+        // A Stop that came before the ResetEvent above has already cleared the flag; its
+        // signal is gone, so do not wait for it. A loop is cut by Stop anyway: it plays until
+        // then, and the device is closed at once.
+        if (result == MMSYSERR_NOERROR && playing)
+            WaitForSingleObject(event, INFINITE);
     }
     // The device is closed on every path once it was opened, whatever went wrong after.
     (void)SeamWaveOutReset(output);
     (void)SeamWaveOutUnprepareHeader(output, &header, sizeof header);
-    if (tailPrepared)
-        (void)SeamWaveOutUnprepareHeader(output, &tail, sizeof tail);
     (void)SeamWaveOutClose(output);
     output = nullptr;
     return result;

@@ -14,10 +14,10 @@ public:
     // Chooses the output device, then finds the format and the samples of WAVE resource
     // `resourceId` in the program's own module. True when both were found.
     bool Load(UINT resourceId);
-    // Synchronous: plays the tone and a short silence after it, so that the tone is heard
-    // to its end before the device is closed, and returns 0 (at the latest the tone's
-    // length and a second after it began). Looping: starts the
-    // worker thread and returns 0 at once; 1 while a looping play is still marked playing.
+    // Synchronous: plays the tone on the held tone device (tone_device.h) and returns 0 once
+    // the driver reports it done (at the latest the tone's length and a second after it
+    // began); the device stays open. Looping: starts the worker thread, which opens a device
+    // of its own, and returns 0 at once; 1 while a looping play is still marked playing.
     int Play(bool loop);
     // Ends a play in progress and closes the worker thread.
     void Stop();
@@ -35,6 +35,4 @@ private:
     int loop;
     UINT deviceIndex;
     HANDLE event;
-    // The silence written after a single tone (see play_end.h).
-    WAVEHDR tail;
 };

@@ -14,6 +14,9 @@ UINT SeamSendInput(UINT count, INPUT* inputs);
 
 // The pause between a press and its release (Sleep; does not pump messages).
 void SeamSleep(DWORD milliseconds);
+// The clock that times the program's own waits between events (GetTickCount): tests move it
+// on instead of sleeping.
+DWORD SeamTickCount();
 // Launching Skype (CreateProcessA with no handles inherited, no creation flags, the
 // environment and current folder of this process). The caller closes the returned handles.
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
@@ -35,6 +38,7 @@ MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* format,
                          DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
 MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size);
 MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT size);
+MMRESULT SeamWaveOutPause(HWAVEOUT out);
 MMRESULT SeamWaveOutRestart(HWAVEOUT out);
 MMRESULT SeamWaveOutReset(HWAVEOUT out);
 MMRESULT SeamWaveOutUnprepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size);

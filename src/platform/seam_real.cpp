@@ -11,6 +11,11 @@ void SeamSleep(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
+DWORD SeamTickCount()
+{
+    return GetTickCount();
+}
+
 BOOL SeamCreateProcess(const char* application, char* commandLine, STARTUPINFOA* startup,
                        PROCESS_INFORMATION* started)
 {
@@ -42,6 +47,11 @@ MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT out, WAVEHDR* header, UINT size)
 MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT size)
 {
     return waveOutWrite(out, header, size);
+}
+
+MMRESULT SeamWaveOutPause(HWAVEOUT out)
+{
+    return waveOutPause(out);
 }
 
 MMRESULT SeamWaveOutRestart(HWAVEOUT out)

@@ -1,6 +1,8 @@
 // The bare play of a tone on the key-tone device.
 #include "bare_play.h"
 
+#include <vector>
+
 #include "audio/play_end.h"
 #include "pure/riff.h"
 
@@ -21,32 +23,38 @@ bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples
 }
 
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
-              bool* tailDone)
+              DWORD silenceMs, bool* done)
 {
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
-    header.dwBufferLength = bytes;
-    WAVEHDR tail;
-    if (!MakeTailSilence(format, &tail))
-        return false;
-    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    WAVEHDR headers[2] = {};
+    headers[0].lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(samples));
+    headers[0].dwBufferLength = bytes;
+    // Zero is silence in the program's own 16-bit tones.
+    std::vector<char> silence(size_t(format->nAvgBytesPerSec) * silenceMs / 1000 /
+                              format->nBlockAlign * format->nBlockAlign);
+    headers[1].lpData = silence.data();
+    headers[1].dwBufferLength = DWORD(silence.size());
+    int count = silence.empty() ? 1 : 2;
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT out = nullptr;
-    if (waveOutOpen(&out, device, format, DWORD_PTR(done), 0, CALLBACK_EVENT) !=
+    if (waveOutOpen(&out, device, format, DWORD_PTR(event), 0, CALLBACK_EVENT) !=
         MMSYSERR_NOERROR) {
-        CloseHandle(done);
+        CloseHandle(event);
         return false;
     }
-    waveOutPrepareHeader(out, &header, sizeof header);
-    waveOutPrepareHeader(out, &tail, sizeof tail);
-    ResetEvent(done);
-    waveOutWrite(out, &header, sizeof header);
-    waveOutWrite(out, &tail, sizeof tail);
-    bool finished = WaitUntilDone(done, &tail, 2000);
-    if (tailDone)
-        *tailDone = finished;
-    waveOutUnprepareHeader(out, &header, sizeof header);
-    waveOutUnprepareHeader(out, &tail, sizeof tail);
+    for (int i = 0; i < count; ++i)
+        waveOutPrepareHeader(out, &headers[i], sizeof headers[i]);
+    ResetEvent(event);
+    for (int i = 0; i < count; ++i)
+        waveOutWrite(out, &headers[i], sizeof headers[i]);
+    bool finished = WaitUntilDone(event, &headers[count - 1],
+                                  bytes * 1000 / format->nAvgBytesPerSec + silenceMs + 2000);
+    if (done)
+        *done = finished;
+    if (!finished)
+        waveOutReset(out); // gives the headers back
+    for (int i = 0; i < count; ++i)
+        waveOutUnprepareHeader(out, &headers[i], sizeof headers[i]);
     waveOutClose(out);
-    CloseHandle(done);
+    CloseHandle(event);
     return true;
 }

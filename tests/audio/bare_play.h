@@ -7,9 +7,13 @@
 // The format and sound of WAVE `resourceId` of this program; false when it has none.
 bool FindTone(UINT resourceId, const WAVEFORMATEX** format, const BYTE** samples, DWORD* bytes);
 
-// Open on waveOut device `device`, the sound and the player's tail of silence written, the
-// player's wait for the tail (at most 2 s), unprepare, close. False when nothing could be
-// played (no tail for the format, or the device did not open); `tailDone`, when given, says
-// whether the tail was reported done in time.
+// Open on waveOut device `device`, prepare, write the sound and then `silenceMs` of silence,
+// wait until the last of them is reported done (at most 2 s after the sound's length),
+// unprepare, close. With no silence it is the floor of a key's wait for its tone; the output
+// then loses what it has not played of the sound by the close, and more: a device that runs
+// dry has Wine skip what it had not yet handed to the sound server. With a silence longer
+// than the output's latency, the whole sound reaches the sink. False when nothing could be
+// played (the device did not open); `done`, when given, says whether the end was reported in
+// time.
 bool PlayBare(UINT device, const WAVEFORMATEX* format, const BYTE* samples, DWORD bytes,
-              bool* tailDone);
+              DWORD silenceMs, bool* done);

@@ -12,7 +12,37 @@ work=$2
 done_file=$3
 mkdir -p "$work"
 rm -f "$done_file"
+# The rig's stream of silence on the sink (scripts/env.sh): its sink inputs, one a line.
+keeper_inputs() {
+    keepers=$(LC_ALL=C pactl list clients | awk '/^Client #/ { id = substr($2, 2) }
+        /application.name = "usb-sink-keeper"/ { print id }')
+    for client in $keepers; do
+        pactl list short sink-inputs | awk -F'\t' -v c="$client" '$3 == c { print $1 }'
+    done
+}
+
 case "$action" in
+mode-*)
+    mode=${action#mode-}
+    [ "$mode" != initial ] || mode=${USB_SINK_INITIAL_MODE:-running}
+    case "$mode" in
+    running | idle | long-latency) ;;
+    *) echo "usb_sink: no such mode: $mode" >&2; exit 2 ;;
+    esac
+    echo "$mode" > "$USB_SINK_MODE_FILE"
+    # The keeper reads the mode when its stream starts: end the stream it has.
+    for input in $(keeper_inputs); do pacmd kill-sink-input "$input" >/dev/null 2>&1 || true; done
+    i=0
+    while [ $i -lt 50 ]; do
+        if [ "$mode" = idle ]; then [ -z "$(keeper_inputs)" ] && break
+        else [ -n "$(keeper_inputs)" ] && break; fi
+        sleep 0.1
+        i=$((i + 1))
+    done
+    [ $i -lt 50 ] || { echo "usb_sink: the sink did not reach mode $mode" >&2; exit 1; }
+    # Long enough for the sink to settle at its new latency, or to go idle.
+    sleep 0.5
+    ;;
 unplug-device)
     line=$(pactl list modules short |
            awk -F'\t' '$2 == "module-null-source" && $3 ~ /source_name=usb_in/ { print $1 "\t" $3; exit }')
@@ -52,15 +82,10 @@ plug)
     # The rig's stream of silence (scripts/env.sh) was moved to another sink when this one
     # went away, and PulseAudio does not move it back: without it the sink would idle
     # between sounds from now on, for every later test.
-    keepers=$(LC_ALL=C pactl list clients | awk '/^Client #/ { id = substr($2, 2) }
-        /application.name = "usb-sink-keeper"/ { print id }')
-    for client in $keepers; do
-        pactl list short sink-inputs | awk -F'\t' -v c="$client" '$3 == c { print $1 }' |
-            while read -r input; do pactl move-sink-input "$input" usb_out; done
-    done
+    for input in $(keeper_inputs); do pactl move-sink-input "$input" usb_out; done
     ;;
 *)
-    echo "usage: usb_sink.sh unplug|plug|unplug-device|plug-device <work folder> <done file>" >&2
+    echo "usage: usb_sink.sh unplug|plug|unplug-device|plug-device|mode-<mode> <work folder> <done file>" >&2
     exit 2
     ;;
 esac

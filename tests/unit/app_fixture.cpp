@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 
 #include "app/main_window.h"
+#include "audio/tone_device.h"
 #include "core/app_state.h"
 #include "fake_audio_devices.h"
 #include "fake_shell.h"
@@ -99,6 +100,7 @@ void AppFixture::Build()
 
 void AppFixture::Dismantle()
 {
+    CloseToneDevice(); // held by a tone of the test
     FakeAudioDevicesReal();
     DestroyWindow(fakeSkype);
     DestroyWindow(ownWindow);

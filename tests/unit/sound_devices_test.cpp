@@ -7,8 +7,13 @@
 #include "app/reactions.h"
 #include "app/tray_icon.h"
 #include "app_fixture.h"
+#include "audio/tone_device.h"
+#include "audio/tones.h"
 #include "core/app_state.h"
 #include "fake_audio_devices.h"
+#include "fake_input.h"
+#include "fake_wave_out.h"
+#include "handset/handset_api.h"
 
 namespace {
 const std::vector<std::string> kPcOutputs = {"PulseAudio", "Speakers"};
@@ -162,4 +167,28 @@ TEST_F(SoundDevices, RefusedNameIsRetriedOnLaterTicksABoundedNumberOfTimes)
     Burst(DBT_DEVNODES_CHANGED, 1);
     EXPECT_SEQUENCE((Sequence{"accepted on the first retry", {out, in, out}}), SkypeCommands());
     EXPECT_STREQ(g_app.skypeAudioOut.told, "USB Audio Device");
+}
+
+TEST_F(SoundDevices, TheHeldToneDeviceIsClosedByADeviceChangeTheQuietTimeAndLogOff)
+{
+    FakeAudioDevices(kWithUsbOutputs, kWithUsbInputs);
+    PlayTone(147);
+    ASSERT_EQ(FakeWaveOutOpenDevices(), 1);
+    Burst(DBT_DEVNODES_CHANGED, 1);
+    EXPECT_EQ(FakeWaveOutOpenDevices(), 0) << "kept over a change of devices";
+
+    // The keep-alive's tick closes it once the quiet time has passed since the last tone.
+    PlayTone(147);
+    FakeClockAdvance(kToneQuietMs - 1);
+    OnKeepAliveTimer();
+    EXPECT_EQ(FakeWaveOutOpenDevices(), 1) << "closed before the quiet time";
+    FakeClockAdvance(1);
+    OnKeepAliveTimer();
+    EXPECT_EQ(FakeWaveOutOpenDevices(), 0) << "kept after the quiet time";
+
+    // Log-off, even with no handset library loaded.
+    PlayTone(147);
+    g_handsetApi = HandsetApi();
+    OnSessionEnding();
+    EXPECT_EQ(FakeWaveOutOpenDevices(), 0) << "kept at log-off";
 }

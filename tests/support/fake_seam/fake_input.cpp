@@ -1,4 +1,4 @@
-// Recording fakes of the keystroke and pause seam: nothing is typed, nothing sleeps.
+// Recording fakes of the keystroke, pause and clock seam: nothing is typed, nothing sleeps.
 #include "fake_input.h"
 
 #include "event_log.h"
@@ -42,4 +42,20 @@ UINT SeamSendInput(UINT count, INPUT* inputs)
 void SeamSleep(DWORD milliseconds)
 {
     SharedLog().Add(Format("pause %lu", static_cast<unsigned long>(milliseconds)));
+    FakeClockAdvance(milliseconds);
+}
+
+namespace {
+// Starts near the wrap, so that a wait computed without unsigned differences shows.
+DWORD g_fakeNow = 0xFFFFF000u;
+} // namespace
+
+DWORD SeamTickCount()
+{
+    return g_fakeNow;
+}
+
+void FakeClockAdvance(DWORD milliseconds)
+{
+    g_fakeNow += milliseconds;
 }

@@ -13,6 +13,22 @@ namespace {
 HANDLE g_callbackEvent = nullptr;
 bool g_silentDriver = false;
 std::atomic<int> g_openDevices{0}; // read by tests from other threads too
+// Handles carry the number of unplugs before their open: one opened before the last unplug
+// is dead.
+UINT g_unplugs = 0;
+bool g_unplugged = false;
+UINT g_lastDevice = UINT(-1);
+int g_opens = 0;
+
+HWAVEOUT HandleFor(UINT unplugs)
+{
+    return reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0x5eed0000u + unplugs));
+}
+
+bool Dead(HWAVEOUT out)
+{
+    return out != HandleFor(g_unplugs);
+}
 
 // The WAVE id whose data chunk `samples` is, or 0.
 UINT WaveIdOf(const void* samples)
@@ -34,7 +50,7 @@ UINT WaveIdOf(const void* samples)
     return 0;
 }
 
-// The silence the player writes after a tone: not a tone of its own.
+// The silence the player feeds the device with between tones: not a tone.
 bool IsSilence(const WAVEHDR* header)
 {
     for (DWORD i = 0; i < header->dwBufferLength; ++i) {
@@ -46,10 +62,14 @@ bool IsSilence(const WAVEHDR* header)
 
 } // namespace
 
-MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT, const WAVEFORMATEX*, DWORD_PTR callback,
+MMRESULT SeamWaveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX*, DWORD_PTR callback,
                          DWORD_PTR, DWORD flags)
 {
-    *out = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0x5eed));
+    if (g_unplugged)
+        return MMSYSERR_NOTENABLED;
+    *out = HandleFor(g_unplugs);
+    g_lastDevice = device;
+    ++g_opens;
     ++g_openDevices;
     g_callbackEvent = (flags & CALLBACK_TYPEMASK) == CALLBACK_EVENT
                           ? reinterpret_cast<HANDLE>(callback)
@@ -63,19 +83,24 @@ MMRESULT SeamWaveOutPrepareHeader(HWAVEOUT, WAVEHDR* header, UINT)
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT SeamWaveOutWrite(HWAVEOUT, WAVEHDR* header, UINT)
+MMRESULT SeamWaveOutWrite(HWAVEOUT out, WAVEHDR* header, UINT)
 {
     if (!IsSilence(header)) {
         UINT id = WaveIdOf(header->lpData);
         SharedLog().Add(id ? Format("tone %u", id) : std::string("tone ?"));
     }
-    if (g_silentDriver)
+    if (g_silentDriver || Dead(out))
         return MMSYSERR_NOERROR;
     // As if the driver had played the buffer already.
     header->dwFlags |= WHDR_DONE;
     if (g_callbackEvent)
         SetEvent(g_callbackEvent);
     return MMSYSERR_NOERROR;
+}
+
+MMRESULT SeamWaveOutPause(HWAVEOUT out)
+{
+    return Dead(out) ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
 }
 
 MMRESULT SeamWaveOutRestart(HWAVEOUT)
@@ -109,4 +134,25 @@ void FakeWaveOutSetSilentDriver(bool silent)
 int FakeWaveOutOpenDevices()
 {
     return g_openDevices;
+}
+
+void FakeWaveOutUnplug()
+{
+    ++g_unplugs;
+    g_unplugged = true;
+}
+
+void FakeWaveOutPlug()
+{
+    g_unplugged = false;
+}
+
+UINT FakeWaveOutLastOpenedDevice()
+{
+    return g_lastDevice;
+}
+
+int FakeWaveOutOpens()
+{
+    return g_opens;
 }
