@@ -21,9 +21,35 @@ bool IsKeypadText(const std::string& text)
     return text.find_first_not_of("0123456789*#") == std::string::npos;
 }
 
+// `text` is a run of keys typed one after the other, where a key typed while the driver was
+// not attached may be missing.
 bool IsTyped(const std::string& text, const TruthKnowledge& known)
 {
-    return IsKeypadText(text) && known.typed.find(text) != std::string::npos;
+    if (!IsKeypadText(text))
+        return false;
+    const std::vector<TypedKey>& keys = known.typed;
+    for (size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].key != text[0])
+            continue;
+        std::vector<bool> matched(text.size() + 1, false); // text[0, n) matched so far
+        matched[0] = true;
+        for (size_t k = start; k < keys.size() && !matched[text.size()]; ++k) {
+            std::vector<bool> next(text.size() + 1, false);
+            for (size_t n = 0; n < text.size(); ++n) {
+                if (!matched[n])
+                    continue;
+                if (keys[k].key == text[n])
+                    next[n + 1] = true;
+                if (!keys[k].whileAttached)
+                    next[n] = true;
+            }
+            next[text.size()] = next[text.size()] || matched[text.size()];
+            matched = next;
+        }
+        if (matched[text.size()])
+            return true;
+    }
+    return false;
 }
 
 // `text` is who is on `call` (its name as the LCD spells it, or its handle), maybe followed
@@ -124,7 +150,14 @@ std::string DescribeTruth(const TruthSnapshot& snapshot, const TruthKnowledge& k
                 << (call.incoming ? "in" : "out") << " handle=" << call.handle << " name=\""
                 << call.partner << "\"\n";
     out << "  run: hookKnownLifted=" << known.hookKnownLifted << " mustEnd=" << known.mustEnd.size()
-        << " typed(last 20)=\""
-        << known.typed.substr(known.typed.size() > 20 ? known.typed.size() - 20 : 0) << "\"\n";
+        << " typed (the last 30; [k]: while not attached)=\"";
+    for (size_t n = known.typed.size() > 30 ? known.typed.size() - 30 : 0; n < known.typed.size(); ++n) {
+        const TypedKey& typed = known.typed[n];
+        if (typed.whileAttached)
+            out << typed.key;
+        else
+            out << '[' << typed.key << ']';
+    }
+    out << "\"\n";
     return out.str();
 }

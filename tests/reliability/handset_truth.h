@@ -21,10 +21,17 @@ struct TruthCaller {
     const char* lcdName;
 };
 
+// A keypad key the handset reported. One typed while the driver was attached went into its
+// dial buffer; one typed while it was not (Skype gone, frozen, not yet attached) may not have.
+struct TypedKey {
+    char key;
+    bool whileAttached;
+};
+
 // What the run knows that the simulators do not.
 struct TruthKnowledge {
     bool hookKnownLifted = false; // the driver was told of a lift, since its start or the last plug-in
-    std::string typed;            // keypad characters the handset reported, in order
+    std::vector<TypedKey> typed;  // keypad keys the handset reported, in order (the latest)
     std::set<int> mustEnd;        // calls in conversation when the handset was put down
     DWORD mustEndBy = 0;          // GetTickCount() by which they have left conversation
     bool skypeRanThroughout = false; // Skype ran from the last check to this one

@@ -24,6 +24,7 @@ const DWORD kLongFreezeMs = 14000;  // more than the keep-alive needs to give Sk
 const size_t kMostLiveCalls = 3;
 const size_t kStepsShown = 25;
 const size_t kLogShown = 40;
+const size_t kTypedKept = 300; // more than any dial buffer the run fills
 
 // Skype as a real one behaves: duration lines, the greeting after an attach.
 const char kSkypeOptions[] = "";
@@ -210,7 +211,10 @@ private:
             if (reported && hookDown_)
                 OweHangUps();
         } else if (reported && code != kKeyNo && code != kKeyYes) {
-            known_.typed += code == 20 ? '*' : code == 21 ? '#' : char('0' + code);
+            char key = code == 20 ? '*' : code == 21 ? '#' : char('0' + code);
+            known_.typed.push_back({key, last_.attached});
+            if (known_.typed.size() > kTypedKept)
+                known_.typed.erase(known_.typed.begin());
         }
         bool queued = run_.Key(code);
         Note("key " + std::to_string(code) + (reported ? "" : " (unplugged)") +
