@@ -116,6 +116,12 @@ std::string TruthBreaches(const TruthSnapshot& snapshot, const TruthKnowledge& k
     const HandsetSimState& handset = snapshot.handset;
     if (!snapshot.attached || !handset.connected)
         return out.str();
+    // Skype has the driver attached; a driver that gave Skype up (it fell silent) shows so
+    // until it attaches again, and only then do the handset's rules hold.
+    if (!handset.skype) {
+        out << "Skype indicator: off while Skype has the driver attached\n";
+        return out.str();
+    }
 
     bool holds = false, ringsHere = false;
     for (const SimCallInfo& call : snapshot.calls) {

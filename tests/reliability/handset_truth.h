@@ -40,7 +40,8 @@ struct TruthKnowledge {
 
 struct TruthSnapshot {
     bool skypeAnswers = false;    // the simulator answered (not frozen, not gone)
-    bool attached = false;        // ... and its attached client is the driver
+    bool attached = false;        // ... and its attached client is the driver (as far as
+                                  // Skype knows: a driver may have given a silent Skype up)
     std::vector<SimCallInfo> calls;
     HandsetSimState handset;
 };
@@ -50,8 +51,8 @@ bool CallHoldsTheHandset(const SimCallInfo& call);
 bool InConversation(const SimCallInfo& call);
 
 // What is wrong, one line per rule broken; empty when the handset tells the truth. The
-// handset rules apply only while it is plugged in and Skype is attached; the hang-up and
-// typing rules always.
+// handset rules apply only while it is plugged in and Skype and the handset's Skype indicator
+// both say the driver is attached; the hang-up and typing rules always.
 std::string TruthBreaches(const TruthSnapshot& snapshot, const TruthKnowledge& known,
                           const std::vector<TruthCaller>& callers, DWORD now);
 

@@ -212,7 +212,7 @@ private:
                 OweHangUps();
         } else if (reported && code != kKeyNo && code != kKeyYes) {
             char key = code == 20 ? '*' : code == 21 ? '#' : char('0' + code);
-            known_.typed.push_back({key, last_.attached});
+            known_.typed.push_back({key, last_.attached && last_.handset.skype});
             if (known_.typed.size() > kTypedKept)
                 known_.typed.erase(known_.typed.begin());
         }
