@@ -26,7 +26,7 @@ namespace {
 // The queue is asked only while more of the handset's events wait behind this one: a lone
 // event is handled even with a close request behind it, as one whose handling had begun when
 // the request came would be, and the close follows it. Every question to the queue is a trip
-// to Wine's server: timed on a key's way to Skype, the peek that finds nothing took a third
+// to Wine's server: timed on a key's way to Skype, the peek that finds nothing took close to half
 // of an empty cross-process round trip, and even GetQueueStatus a fifth.
 bool CloseRequested()
 {
