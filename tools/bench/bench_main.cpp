@@ -118,7 +118,7 @@ bool MeasureDigits(DriverHost& driver, SkypeStandIn& skype, int count)
     std::vector<double> toCommand;
     std::vector<double> handling;
     std::vector<double> floor;
-    std::vector<double> backToBack;
+    std::vector<double> afterPause;
     int warmUp = 10;
     for (int n = 0; n < count + warmUp; ++n) {
         int digit = n % 10;
@@ -146,20 +146,20 @@ bool MeasureDigits(DriverHost& driver, SkypeStandIn& skype, int count)
             continue;
         toCommand.push_back(Ms(commands.front().qpc - delivered));
         handling.push_back(Ms(lcd - delivered) - kPressPauseMs);
-        // The key's handling has ended with its display request: the floor, beside it. A
-        // key reaches threads that have been waiting for a while, so the floor's trips are
-        // taken the same way, each after a pause; back-to-back trips, the platform's best
-        // case, are shown beside them.
+        // The key's handling has ended with its display request: the floor, beside it. The
+        // figure is held against trips that follow one another at once (as the floor has
+        // always been taken). A key reaches threads that have waited for a while, though,
+        // and a trip after a pause is slower: those are shown beside it.
         for (int trip = 0; trip < kFloorTripsPerDigit; ++trip) {
             Sleep(kFloorPauseMs);
-            double cold = EmptyRoundTripMs(driver, "FOCUS");
-            double hot = EmptyRoundTripMs(driver, "FOCUS");
-            if (cold < 0 || hot < 0) {
+            double paused = EmptyRoundTripMs(driver, "FOCUS");
+            double next = EmptyRoundTripMs(driver, "FOCUS");
+            if (paused < 0 || next < 0) {
                 fprintf(stderr, "bench: the driver did not take an empty WM_COPYDATA\n");
                 return false;
             }
-            floor.push_back(cold);
-            backToBack.push_back(hot);
+            floor.push_back(next);
+            afterPause.push_back(paused);
         }
     }
     skype.Notify("CALL 7 STATUS FINISHED");
@@ -170,11 +170,11 @@ bool MeasureDigits(DriverHost& driver, SkypeStandIn& skype, int count)
     Figure("digit in a call: key event to first Skype command, 95th pct",
            Fixed(p95, 3, " ms"), "<= 2 ms", p95 <= 2);
     printf("  %zu digits; min %.3f ms, max %.3f ms; floor: %zu empty WM_COPYDATA round trips "
-           "between them, each %d ms after the last, median %.3f ms, min %.3f ms; each followed "
-           "at once by another: median %.3f ms (the digit %.2fx that)\n",
+           "between them, each right after another, median %.3f ms, min %.3f ms; each %d ms "
+           "after the last (as keys come): median %.3f ms (the digit %.2fx that)\n",
            toCommand.size(), Percentile(toCommand, 0), Percentile(toCommand, 100),
-           floor.size(), kFloorPauseMs, Median(floor), Percentile(floor, 0),
-           Median(backToBack), median / Median(backToBack));
+           floor.size(), Median(floor), Percentile(floor, 0), kFloorPauseMs,
+           Median(afterPause), median / Median(afterPause));
     median = Median(handling);
     p95 = Percentile(handling, 95);
     Figure("digit in a call: key event to LCD beyond the 10 ms pause, median",
