@@ -95,6 +95,8 @@ struct AppState {
     UINT keyToneTable[kKeyToneCount];
 
     bool closing;             // the program is going: handset events dropped, Skype told nothing
+    LONG handsetEventsQueued; // posted by the library's callbacks and not yet taken from the
+                              // queue (Interlocked: the callbacks run on the library's thread)
 };
 
 extern AppState g_app;
