@@ -204,8 +204,10 @@ TEST_F(Reliability, HostileCopyData)
     }
     EXPECT_EQ(actedOnStranger, 0) << "acted on the stranger's text, for example: " << example;
 
-    // A valid call still rings and ends cleanly, once the flood's calls are given up.
-    for (int id = 1; id <= 9; ++id)
+    // A valid call still rings and ends cleanly, once the flood's calls are given up: ids 1 to
+    // 9, and 17 (its "017", read as "CALL %d" reads it). A call the flood left ROUTING is our
+    // own call not yet ended, and rightly keeps the light on until then.
+    for (int id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 17})
         EXPECT_TRUE(rig.skype.Notify("CALL " + std::to_string(id) + " STATUS MISSED"));
     EXPECT_TRUE(rig.WaitHandset(HandsetQuiet, 5000));
     size_t mark = rig.skype.CommandCount();
