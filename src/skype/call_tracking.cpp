@@ -151,7 +151,9 @@ void OnCallEnded(int id, const CallStatusRule& rule, bool shownCallerEnds)
     g_app.ringingCalls.Remove(id);
     if (rule.leavesConversation)
         g_app.activeCalls.Remove(id);
-    if (rule.clearsRinging)
+    // Any end of the ringing call passes it on (FINISHED included, which the status table
+    // leaves it to): lifting must not answer a call that has ended while another still rings.
+    if (rule.clearsRinging || id == g_app.ringingCallId)
         TakeNextRingingCall();
     if ((rule.leavesConversation && noneActiveAfter && !othersHold) || shownCallerEnds)
         EmptyDialBuffer();

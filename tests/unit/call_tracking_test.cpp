@@ -214,7 +214,7 @@ TEST_F(CallTracking, RefusedSecondCallLeavesTheFirstCallAlone)
     EXPECT_TRUE(g_app.activeCalls.Contains(8));
     EXPECT_EQ(g_app.inCall, 1);
     EXPECT_STREQ(g_app.dialBuffer.text, "Ann");
-    EXPECT_EQ(g_app.ringingCallId, 9); // FINISHED leaves it
+    EXPECT_EQ(g_app.ringingCallId, 0); // ended: lifting answers nothing that has ended
 
     ClearLog();
     Notify("CALL 8 STATUS FINISHED");
@@ -302,6 +302,9 @@ TEST_F(CallTracking, OneOfOverlappingCallsLeavesTheOthersAsTheyAre)
         {"the ringing call fails", {"8 RINGING", "8 FAILED"}, 0, false, "", 0},
         {"the caller shown gives up while the name of a later call is still awaited",
          {"8 RINGING", "7 RINGING", "8 MISSED"}, 1, true, "", 7},
+        {"a call refused during a conversation that then ends, while another rings here",
+         Join({{"8 RINGING"}, kPlaced, {"12 INPROGRESS", "9 RINGING", "9 FINISHED", "12 FINISHED"}}),
+         1, true, "Ann", 8},
     };
     for (const Course& course : courses) {
         SCOPED_TRACE(course.what);
