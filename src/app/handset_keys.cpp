@@ -83,9 +83,9 @@ void HoldKeyForSilentSkype(int key)
 {
     // Skype runs but does not answer (dropped for silence, frozen since before this start,
     // still starting or asking its user): typed keys would land in whatever window has the
-    // focus, so nothing is typed. The hook switch is kept, so the first real lift is not taken as a repeat,
-    // and a handset put down ends, once Skype answers again, the calls it finds in
-    // conversation.
+    // focus, so nothing is typed. The hook switch is kept, so the first real lift is not
+    // taken as a repeat, and a handset put down ends, once Skype answers again, the calls it
+    // finds in conversation.
     if (key == kHookOn) {
         g_app.hookState = 1;
         g_app.hungUpWhileSilent = true;

@@ -157,7 +157,8 @@ std::string DescribeTruth(const TruthSnapshot& snapshot, const TruthKnowledge& k
                 << call.partner << "\"\n";
     out << "  run: hookKnownLifted=" << known.hookKnownLifted << " mustEnd=" << known.mustEnd.size()
         << " typed (the last 30; [k]: while not attached)=\"";
-    for (size_t n = known.typed.size() > 30 ? known.typed.size() - 30 : 0; n < known.typed.size(); ++n) {
+    size_t first = known.typed.size() > 30 ? known.typed.size() - 30 : 0;
+    for (size_t n = first; n < known.typed.size(); ++n) {
         const TypedKey& typed = known.typed[n];
         if (typed.whileAttached)
             out << typed.key;

@@ -30,7 +30,8 @@ struct TypedKey {
 
 // What the run knows that the simulators do not.
 struct TruthKnowledge {
-    bool hookKnownLifted = false; // the driver was told of a lift, since its start or the last plug-in
+    bool hookKnownLifted = false; // the driver was told of a lift since its start or the last
+                                  // plug-in
     std::vector<TypedKey> typed;  // keypad keys the handset reported, in order (the latest)
     std::set<int> mustEnd;        // calls in conversation when the handset was put down
     DWORD mustEndBy = 0;          // GetTickCount() by which they have left conversation

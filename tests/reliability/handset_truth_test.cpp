@@ -107,7 +107,8 @@ public:
             if (kind >= kHoldReplies)
                 figures.Add(kStepNames[kind], counts_[kind]);
         figures.Add("calls-in", counts_[kIncoming]);
-        figures.Add("keys", counts_[kKeypadKey] + counts_[kYes] + counts_[kNo] + counts_[kHookMove]);
+        figures.Add("keys",
+                    counts_[kKeypadKey] + counts_[kYes] + counts_[kNo] + counts_[kHookMove]);
         figures.Add("keystrokes-while-skype-gone", long(keys_.Count()));
     }
 
@@ -184,7 +185,8 @@ private:
     {
         if (LiveCalls(nullptr).size() >= kMostLiveCalls)
             return Note("placed: skipped, enough calls");
-        const char* number = kNumbersDialled[pick_ % (sizeof kNumbersDialled / sizeof kNumbersDialled[0])];
+        const size_t numbers = sizeof kNumbersDialled / sizeof kNumbersDialled[0];
+        const char* number = kNumbersDialled[pick_ % numbers];
         int id = run_.skype.Outgoing(number);
         Note("skype: the user calls " + std::string(number) + " in Skype: call " +
              std::to_string(id));

@@ -303,7 +303,8 @@ TEST_F(CallTracking, OneOfOverlappingCallsLeavesTheOthersAsTheyAre)
         {"the caller shown gives up while the name of a later call is still awaited",
          {"8 RINGING", "7 RINGING", "8 MISSED"}, 1, true, "", 7},
         {"a call refused during a conversation that then ends, while another rings here",
-         Join({{"8 RINGING"}, kPlaced, {"12 INPROGRESS", "9 RINGING", "9 FINISHED", "12 FINISHED"}}),
+         Join({{"8 RINGING"}, kPlaced,
+               {"12 INPROGRESS", "9 RINGING", "9 FINISHED", "12 FINISHED"}}),
          1, true, "Ann", 8},
     };
     for (const Course& course : courses) {
